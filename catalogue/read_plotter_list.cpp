@@ -1,0 +1,34 @@
+#include "catalogue/read_plotter_list.h"
+
+#include "platform/failure.h"
+#include "platform/text_file.h"
+
+namespace wendrake {
+namespace {
+
+class ListBoxRows {
+ public:
+  explicit ListBoxRows(HWND list) : list_(list) {}
+  void AddRow(const std::wstring& text) {
+    const LRESULT result =
+        ::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (result == LB_ERR || result == LB_ERRSPACE) throw Failure(code::kOutOfMemory);
+  }
+
+ private:
+  HWND list_;
+};
+
+}  // namespace
+
+std::wstring PlotterListPath(const std::wstring& commonDataPath) {
+  return commonDataPath + L"\\L-VORDANS\\ZEPLO-Plotter\\ZEPLO_Plotter.txt";
+}
+
+int16_t ReadPlotterList(const std::wstring& commonDataPath, HWND list, PlotterTable& plotters) {
+  TextFile file = TextFile::OpenForInput(PlotterListPath(commonDataPath));
+  ListBoxRows rows(list);
+  return ReadPlotterLines(file, plotters, rows);
+}
+
+}  // namespace wendrake

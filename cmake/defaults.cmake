@@ -1,0 +1,18 @@
+# Settings every target of ours shares: strict warnings on both compilers,
+# sanitizers natively, static and Unicode on Windows.
+option(WENDRAKE_SANITIZE "Build native code with AddressSanitizer and UBSan" OFF)
+
+function(wendrake_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  if(WIN32)
+    target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                _WIN32_WINNT=0x0A00)
+    target_link_options(${target} PRIVATE -static -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+  elseif(WENDRAKE_SANITIZE)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-sanitize-recover=all
+                                            -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()

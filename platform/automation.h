@@ -1,0 +1,25 @@
+#pragma once
+// Automation objects by ProgID, methods invoked by dispatch id, and window
+// activation by title: what the hand-off to the host needs of COM and user32.
+#include <windows.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <string>
+
+namespace wendrake {
+
+// Creates the object registered for `progId` (in-process or local server)
+// and queries it for `iid`. Fails with 429 when it cannot be created, 13 when
+// it lacks the interface.
+Microsoft::WRL::ComPtr<IDispatch> CreateObject(const wchar_t* progId, const IID& iid);
+
+// Calls `member` as a method with one text argument by value. A failure the
+// object raises arrives with the object's own code and description.
+void InvokeMethod(IDispatch* object, DISPID member, const std::wstring& argument);
+
+// Brings the top-level window titled `title` to the front (else one whose
+// title begins with it), restoring it when minimised; 5 when there is none.
+void AppActivate(const std::wstring& title);
+
+}  // namespace wendrake

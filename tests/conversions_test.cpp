@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "platform/conversions.h"
+#include "tests/failure_code.h"
+
+namespace wendrake {
+namespace {
+
+TEST(TextToNumber, ReadsTheLeadingNumberAndStopsAtTheFirstOtherCharacter) {
+  EXPECT_EQ(TextToNumber(L"1234,5"), 1234.0);
+  EXPECT_EQ(TextToNumber(L" -12.5e1x"), -125.0);
+  EXPECT_EQ(TextToNumber(L""), 0.0);
+  EXPECT_EQ(TextToNumber(L"abc"), 0.0);
+  EXPECT_EQ(TextToNumber(L"757.5"), 757.5);
+  EXPECT_EQ(TextToNumber(L"+7"), 7.0);
+  EXPECT_EQ(TextToNumber(L".5"), 0.5);
+  EXPECT_EQ(TextToNumber(L"-"), 0.0);
+  EXPECT_EQ(TextToNumber(L"NaN"), 0.0);
+}
+
+TEST(TextToNumber, SkipsBlanksAnywhereAndNeedsDigitsAfterAnExponent) {
+  EXPECT_EQ(TextToNumber(L" 1 2\t3\n4 "), 1234.0);
+  EXPECT_EQ(TextToNumber(L"2e"), 2.0);
+  EXPECT_EQ(TextToNumber(L"2e+"), 2.0);
+  EXPECT_EQ(TextToNumber(L"2E-1"), 0.2);
+  EXPECT_EQ(TextToNumber(L"3D2"), 300.0);
+  EXPECT_EQ(TextToNumber(L"1.234568E+07"), 12345680.0);
+}
+
+TEST(TextToNumber, BeyondTheDoubleRangeOverflowsAndTinyValuesAreZero) {
+  EXPECT_EQ(FailureCode([] { TextToNumber(L"1e400"); }), code::kOverflow);
+  EXPECT_EQ(FailureCode([] { TextToNumber(std::wstring(10000, L'9')); }), code::kOverflow);
+  EXPECT_EQ(TextToNumber(L"1e40"), 1e40);
+  EXPECT_NEAR(TextToNumber(L"1e-400"), 0.0, 1e-300);
+}
+
+TEST(SingleToText, SevenSignificantDigitsAndTheGivenSeparator) {
+  EXPECT_EQ(SingleToText(2500.0f, L','), L"2500");
+  EXPECT_EQ(SingleToText(757.5f, L','), L"757,5");
+  EXPECT_EQ(SingleToText(757.5f, L'.'), L"757.5");
+  EXPECT_EQ(SingleToText(-15.0f, L'.'), L"-15");
+  EXPECT_EQ(SingleToText(1e-3f, L'.'), L"0.001");
+  EXPECT_EQ(SingleToText(0.0f, L'.'), L"0");
+  EXPECT_EQ(SingleToText(-0.0f, L'.'), L"0");
+  EXPECT_EQ(SingleToText(12345678.0f, L'.'), L"1.234568E+07");
+  EXPECT_EQ(SingleToText(0.1f, L'.'), L"0.1");
+}
+
+TEST(SingleToText, EveryTwipsPositionOfAPixelGridReadsBackExactly) {
+  // 7.5 twips per pixel (192 dpi) gives half twips; 12 and 15 whole ones.
+  for (float twipsPerPixel : {7.5f, 12.0f, 15.0f}) {
+    for (int pixel = -40000; pixel <= 40000; pixel += 7) {
+      const float twips = static_cast<float>(pixel) * twipsPerPixel;
+      ASSERT_EQ(static_cast<float>(TextToNumber(SingleToText(twips, L'.'))), twips) << twips;
+    }
+  }
+}
+
+TEST(RoundToInt16, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RoundToInt16(7.5), 8);
+  EXPECT_EQ(RoundToInt16(12.5), 12);
+  EXPECT_EQ(RoundToInt16(-2.5), -2);
+  EXPECT_EQ(RoundToInt16(15.0), 15);
+  EXPECT_EQ(RoundToInt16(0.4), 0);
+  EXPECT_EQ(RoundToInt16(32767.4), 32767);
+  EXPECT_EQ(RoundToInt16(-32768.5), -32768);
+}
+
+TEST(SixteenBitArithmetic, OverflowsFailWithSix) {
+  EXPECT_EQ(FailureCode([] { RoundToInt16(32767.5); }), code::kOverflow);
+  EXPECT_EQ(FailureCode([] { RoundToInt16(-32769.0); }), code::kOverflow);
+  EXPECT_EQ(FailureCode([] { RoundToInt16(std::numeric_limits<double>::quiet_NaN()); }),
+            code::kOverflow);
+  EXPECT_EQ(CheckedMul16(136, 240), 32640);
+  EXPECT_EQ(FailureCode([] { CheckedMul16(137, 240); }), code::kOverflow);
+  EXPECT_EQ(CheckedMul16(0, 240), 0);
+  EXPECT_EQ(CheckedAdd16(32766, 1), 32767);
+  EXPECT_EQ(FailureCode([] { CheckedAdd16(32767, 1); }), code::kOverflow);
+  EXPECT_EQ(FailureCode([] { ToSingle(1e40); }), code::kOverflow);
+  EXPECT_EQ(ToSingle(-2500.0), -2500.0f);
+}
+
+}  // namespace
+}  // namespace wendrake

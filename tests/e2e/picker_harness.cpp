@@ -1,0 +1,275 @@
+#include "tests/e2e/picker_harness.h"
+
+#include <shlobj.h>
+
+#include <thread>
+#include <utility>
+
+namespace wendrake::e2e {
+
+std::wstring FromBuildPath(const char* unixPath) {
+  std::wstring path = L"Z:";
+  for (const char* p = unixPath; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  return path;
+}
+
+std::wstring CommonAppData() {
+  wchar_t path[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path);
+  return path;
+}
+
+std::wstring CatalogueFolder() {
+  return CommonAppData() + L"\\L-VORDANS\\ZEPLO-Plotter";
+}
+
+void CreateCatalogueFolder() {
+  ::SHCreateDirectoryExW(nullptr, CatalogueFolder().c_str(), nullptr);
+}
+
+void WriteCatalogue(const std::string& bytes) {
+  CreateCatalogueFolder();
+  const std::wstring path = CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+void RemoveCatalogueFolder() {
+  ::DeleteFileW((CatalogueFolder() + L"\\ZEPLO_Plotter.txt").c_str());
+  ::RemoveDirectoryW(CatalogueFolder().c_str());
+}
+
+std::string NumberedCatalogue(int count) {
+  std::string text = "* numbered\r\n";
+  for (int i = 1; i <= count; ++i) {
+    text += 'P';
+    text += std::to_string(i);
+    text += "\r\n";
+  }
+  return text;
+}
+
+void SetStoredValue(const wchar_t* key, std::optional<std::wstring> value) {
+  HKEY section = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, kPositionKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &section, nullptr);
+  if (value) {
+    ::RegSetValueExW(section, key, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                     static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+  } else {
+    ::RegDeleteValueW(section, key);
+  }
+  ::RegCloseKey(section);
+}
+
+std::optional<std::wstring> StoredValue(const wchar_t* key) {
+  wchar_t value[512] = {};
+  DWORD bytes = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, kPositionKey, key, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void SetLogPixels(DWORD dpi) {
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds) {
+  const ULONGLONG end = ::GetTickCount64() + milliseconds;
+  while (!condition()) {
+    if (::GetTickCount64() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+Process Process::Start(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+    return Process(nullptr, 0);
+  }
+  ::CloseHandle(info.hThread);
+  return Process(info.hProcess, info.dwProcessId);
+}
+
+Process::Process(Process&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(other.id_) {}
+
+Process::~Process() {
+  if (process_ == nullptr) return;
+  if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+  ::CloseHandle(process_);
+}
+
+std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
+  if (process_ == nullptr || ::WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+namespace {
+
+struct WindowQuery {
+  DWORD processId;  // 0: any process
+  const wchar_t* className;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  auto* query = reinterpret_cast<WindowQuery*>(param);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (query->processId != 0 && owner != query->processId) return TRUE;
+  if (query->visibleOnly && !::IsWindowVisible(window)) return TRUE;
+  if (query->className != nullptr && ClassName(window) != query->className) return TRUE;
+  query->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
+  WindowQuery query{processId, className, visibleOnly, {}};
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+void SendMouse(DWORD flags, POINT screen = {}) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    // Absolute coordinates run from 0 to 65535 across the primary screen.
+    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  ::SendInput(1, &input, sizeof input);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+}  // namespace
+
+std::vector<HWND> Process::Windows(const wchar_t* className, bool visibleOnly) const {
+  return TopLevelWindows(id_, className, visibleOnly);
+}
+
+HWND Process::WaitForWindow(const wchar_t* className, DWORD milliseconds) const {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        const auto windows = Windows(className);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
+Process StartPicker() {
+  return Process::Start(FromBuildPath(WENDRAKE_EXE));
+}
+
+std::vector<HWND> PickerWindows() {
+  return TopLevelWindows(0, kPickerClass, true);
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  ::GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  ::GetClassNameW(window, name, 256);
+  return name;
+}
+
+RECT WindowRect(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return r;
+}
+
+RECT ClientRect(HWND window) {
+  RECT r{};
+  ::GetClientRect(window, &r);
+  return r;
+}
+
+HWND ListBoxOf(HWND picker) {
+  return ::FindWindowExW(picker, nullptr, L"ListBox", nullptr);
+}
+
+std::vector<std::wstring> ListRows(HWND list) {
+  std::vector<std::wstring> rows;
+  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    const LRESULT length =
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length < 0 ? 0 : static_cast<size_t>(length));
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+std::wstring MessageText(HWND box) {
+  // The message is the dialog's static control 0xFFFF.
+  wchar_t text[1024] = {};
+  ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+  return text;
+}
+
+void MoveMouse(POINT screen) {
+  SendMouse(MOUSEEVENTF_MOVE, screen);
+}
+
+void Click(POINT screen, DWORD downFlag, DWORD upFlag) {
+  MoveMouse(screen);
+  SendMouse(downFlag);
+  SendMouse(upFlag);
+}
+
+void PressKey(WORD virtualKey) {
+  INPUT inputs[2]{};
+  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+POINT CentreOf(const RECT& r) {
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ClickButton(HWND dialog, int id) {
+  Click(CentreOf(WindowRect(::GetDlgItem(dialog, id))));
+}
+
+COLORREF ScreenPixel(HWND window, POINT client) {
+  ::ClientToScreen(window, &client);
+  const HDC screen = ::GetDC(nullptr);
+  const COLORREF colour = ::GetPixel(screen, client.x, client.y);
+  ::ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+}  // namespace wendrake::e2e

@@ -1,0 +1,81 @@
+#pragma once
+// Drives the picker the way a user and the system do: a real process, its
+// real windows, the real registry, real mouse and keyboard input.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wendrake::e2e {
+
+inline constexpr wchar_t kPickerClass[] = L"Wendrake_frm1";
+inline constexpr wchar_t kPositionKey[] =
+    L"Software\\VB and VBA Program Settings\\L-VORDANS\\ZEPLO-Plotter\\Position";
+
+// A Linux path from the build as the Windows path Wine maps it to.
+std::wstring FromBuildPath(const char* unixPath);
+// C:\ProgramData (the all-users application data folder).
+std::wstring CommonAppData();
+std::wstring CatalogueFolder();
+void WriteCatalogue(const std::string& bytes);
+void CreateCatalogueFolder();
+void RemoveCatalogueFolder();
+// Catalogue lines for n plotters named P1..Pn.
+std::string NumberedCatalogue(int count);
+
+// The stored position; nullopt removes the value.
+void SetStoredValue(const wchar_t* key, std::optional<std::wstring> value);
+std::optional<std::wstring> StoredValue(const wchar_t* key);
+// The DPI the next process sees.
+void SetLogPixels(DWORD dpi);
+
+// Polls until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000);
+
+class Process {
+ public:
+  static Process Start(const std::wstring& exe, const std::wstring& arguments = {});
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&&) = delete;
+  ~Process();  // a process still running is killed
+
+  DWORD Id() const { return id_; }
+  // The exit code, or nullopt while it still runs after the wait.
+  std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
+  // Top-level windows of the process with the class (any when null).
+  std::vector<HWND> Windows(const wchar_t* className = nullptr, bool visibleOnly = true) const;
+  HWND WaitForWindow(const wchar_t* className, DWORD milliseconds = 10000) const;
+
+ private:
+  Process(HANDLE process, DWORD id) : process_(process), id_(id) {}
+  HANDLE process_;
+  DWORD id_;
+};
+
+Process StartPicker();
+// Every visible picker window of any process.
+std::vector<HWND> PickerWindows();
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+RECT WindowRect(HWND window);
+RECT ClientRect(HWND window);
+HWND ListBoxOf(HWND picker);
+std::vector<std::wstring> ListRows(HWND list);
+// The text of a message box.
+std::wstring MessageText(HWND box);
+
+// Real input at screen positions.
+void MoveMouse(POINT screen);
+void Click(POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN, DWORD upFlag = MOUSEEVENTF_LEFTUP);
+void PressKey(WORD virtualKey);
+POINT CentreOf(const RECT& r);
+// Clicks a dialog's button as a user does.
+void ClickButton(HWND dialog, int id);
+
+// The colour shown at a client point of a window, as drawn on screen.
+COLORREF ScreenPixel(HWND window, POINT client);
+
+}  // namespace wendrake::e2e

@@ -1,0 +1,101 @@
+#include "tests/e2e/picker_fixture.h"
+
+namespace wendrake::e2e {
+namespace {
+
+using Rows = std::vector<std::wstring>;
+
+class Startup : public PickerTest {};
+
+TEST_F(Startup, ListsEveryRecordSkippingCommentsKeepingBlanksTabsAndAnsiText) {
+  WriteCatalogue(
+      "* Kommentar\r\n\r\nHP DesignJet   hp.pc3              mono.ctb\r\n   \r\n"
+      " *Stern\r\nK\xE4lte\tA3       k.pc3\r\nlast line no end");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ListRows(ListBoxOf(window)),
+            (Rows{L"HP DesignJet", L"", L"*Stern", L"K\u00E4lte\tA3", L"last line no en"}));
+  EXPECT_EQ(WindowText(window), L"VUX-Wendrake");
+}
+
+TEST_F(Startup, FramelessTopmostWindow85PixelsWideSizedForItsRows) {
+  WriteCatalogue(NumberedCatalogue(5));
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const RECT outer = WindowRect(window);
+  const RECT client = ClientRect(window);
+  EXPECT_EQ(client.right, 85);
+  EXPECT_EQ(outer.right - outer.left, 85);  // no frame: outer and inner agree
+  const RECT list = WindowRect(ListBoxOf(window));
+  EXPECT_EQ(list.bottom - list.top, 5 * 16);  // 240 twips a row
+  EXPECT_EQ(outer.bottom - outer.top, 5 * 16 + 20);
+  EXPECT_EQ(list.left - outer.left, 5);
+  EXPECT_EQ(list.right - list.left, 73);
+  EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(::GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+  EXPECT_EQ(ListRows(ListBoxOf(window)).size(), 5u);
+}
+
+TEST_F(Startup, At120DpiTheWindowIsStill85PixelsWideWithTallerRows) {
+  SetLogPixels(120);
+  WriteCatalogue(NumberedCatalogue(3));
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const RECT outer = WindowRect(window);
+  EXPECT_EQ(ClientRect(window).right, 85);
+  const RECT list = WindowRect(ListBoxOf(window));
+  EXPECT_EQ(list.bottom - list.top, 3 * 20);
+  EXPECT_EQ(outer.bottom - outer.top, 3 * 20 + 25);  // 300 twips at 12 twips a pixel
+  EXPECT_EQ(list.right - list.left, 73);
+}
+
+TEST_F(Startup, EmptyCatalogueGivesAnEmptyListAndA300TwipsWindow) {
+  WriteCatalogue("* nur Kommentare\r\n\r\n");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const RECT outer = WindowRect(window);
+  EXPECT_EQ(outer.bottom - outer.top, 20);
+  EXPECT_TRUE(ListRows(ListBoxOf(window)).empty());
+}
+
+struct PositionCase {
+  const char* name;
+  std::optional<std::wstring> left, top;
+  std::optional<POINT> expected;  // nullopt: the screen-centre rule
+  friend void PrintTo(const PositionCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class StoredPosition : public PickerTest, public ::testing::WithParamInterface<PositionCase> {};
+
+TEST_P(StoredPosition, PlacesTheWindowsTopLeftCorner) {
+  const PositionCase& c = GetParam();
+  SetStoredValue(L"Left", c.left);
+  SetStoredValue(L"Top", c.top);
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
+  const POINT expected = c.expected.value_or(centre);
+  const RECT outer = WindowRect(window);
+  EXPECT_EQ(outer.left, expected.x);
+  EXPECT_EQ(outer.top, expected.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Startup, StoredPosition,
+    ::testing::Values(PositionCase{"FirstRunCentre", std::nullopt, std::nullopt, std::nullopt},
+                      PositionCase{"Stored", L"1500", L"750", POINT{100, 50}},
+                      PositionCase{"LeftOnlyTopZero", L"1500", std::nullopt, POINT{100, 0}},
+                      PositionCase{"TopOnlyIgnored", std::nullopt, L"750", std::nullopt},
+                      PositionCase{"DecimalCommaReadsWholePart", L"1234,5", L"300", POINT{82, 20}},
+                      PositionCase{"PartlyVisibleNotClamped", L"-600", L"-150", POINT{-40, -10}},
+                      PositionCase{"OffEveryMonitorCentre", L"-99999", L"0", std::nullopt},
+                      PositionCase{"AbsurdValueCentre", L"1e40", L"1e40", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace wendrake::e2e

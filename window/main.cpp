@@ -1,0 +1,23 @@
+// VUX-Wendrake: picks the plotter the MORKA CAD application plots with.
+#include <windows.h>
+
+#include <new>
+
+#include "platform/runtime.h"
+#include "window/wendrake_frm1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace wendrake;
+  try {
+    Application app(L"Local\\L-VORDANS.VUX-Wendrake");
+    Wendrake_frm1 form(app);
+    form.Create();
+    form.Form_Load();
+    if (form.Hwnd() != nullptr) form.Show();
+    return app.Run();
+  } catch (const Failure& failure) {
+    ReportUnhandledFailure(nullptr, failure);
+  } catch (const std::bad_alloc&) {
+    ReportUnhandledFailure(nullptr, Failure(code::kOutOfMemory));
+  }
+}

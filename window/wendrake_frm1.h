@@ -1,0 +1,86 @@
+#pragma once
+// The picker window: plotter list, title strip and close spot.
+#include <windows.h>
+#include <commctrl.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <string>
+
+#include "catalogue/plotter_table.h"
+#include "platform/base_window.h"
+#include "platform/handles.h"
+#include "platform/runtime.h"
+#include "window/layout.h"
+
+namespace wendrake {
+
+class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
+ public:
+  explicit Wendrake_frm1(Application& app);
+
+  // Creates the window and its controls with their design values, hidden.
+  void Create();
+  // The start-up sequence with the program's only error trap. Afterwards
+  // the window is either ready to show or already unloaded (Hwnd() null).
+  void Form_Load();
+  void Show();
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  // Events.
+  void Form_Unload(bool& cancel);
+  void lst_Wendraken_Click();
+  void img_Move_MouseDown(int16_t button);
+  void img_Close_Click();
+
+  // Messages.
+  void OnPaint();
+  void OnCommand(WPARAM wParam);
+  bool OnSetCursor(WPARAM wParam, LPARAM lParam);
+  void OnButtonDown(int16_t button, POINT client);
+  void OnLeftButtonUp(POINT client);
+
+  void LoadSequence();
+  void Trap(const Failure& failure);
+  void Unload(int exitCode);
+  void MoveWindowTo(float left, float top);
+  bool IsOnAnyMonitor(TwipsPoint position) const;
+  void CreateListBox();
+  void CreateCloseTooltip();
+  TTTOOLINFOW CloseTool() const;
+  // An image control's area in client pixels.
+  RECT ImageArea(const TwipsRect& control) const;
+
+  Application& app_;
+
+  // The catalogue; row k of the list shows Plotters[k].
+  PlotterTable Plotters;
+  std::wstring CommonDataPath;
+  // The host's automation object, held only during one hand-off.
+  Microsoft::WRL::ComPtr<IDispatch> HostApp;
+
+  HWND lst_Wendraken = nullptr;
+  WindowHandle closeTooltip_;
+  // Windowless image controls: areas of the window in twips.
+  TwipsRect img_Move{design::kMoveLeft, design::kMoveTop, design::kMoveWidth, design::kMoveHeight};
+  TwipsRect img_Close{design::kCloseLeft, design::kCloseTop, design::kCloseWidth,
+                      design::kCloseHeight};
+
+  GdiObject listFont_;
+  HBITMAP background_ = nullptr;  // resources: freed with the module
+  HBITMAP titleStrip_ = nullptr;
+  HCURSOR handCursor_ = nullptr;
+  // The background is stretched once at start-up and kept at that size.
+  SIZE backgroundSize_{};
+
+  // A failed start must not overwrite the position remembered from the
+  // last run with the design position.
+  bool positionRestored_ = false;
+  bool closePressed_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace wendrake
