@@ -1,5 +1,6 @@
 #include "tests/e2e/picker_harness.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <thread>
@@ -230,6 +231,34 @@ std::vector<std::wstring> ListRows(HWND list) {
   return rows;
 }
 
+std::wstring TooltipText(HWND tip) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(tip, &processId);
+  const HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return {};
+  constexpr size_t kChars = 256;
+  auto* remote = static_cast<BYTE*>(::VirtualAllocEx(process, nullptr,
+                                                     sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t),
+                                                     MEM_COMMIT, PAGE_READWRITE));
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+  wchar_t text[kChars] = {};
+  ::WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+  if (::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote))) {
+    ::ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+    ::WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+    ::SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(process, remote + sizeof tool, text, sizeof text - sizeof(wchar_t),
+                        nullptr);
+  }
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return text;
+}
+
 std::wstring MessageText(HWND box) {
   // The message is the dialog's static control 0xFFFF.
   wchar_t text[1024] = {};
@@ -247,13 +276,45 @@ void Click(POINT screen, DWORD downFlag, DWORD upFlag) {
   SendMouse(upFlag);
 }
 
+void Drag(POINT from, POINT to, DWORD downFlag, DWORD upFlag) {
+  MoveMouse(from);
+  SendMouse(downFlag);
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i) {
+    MoveMouse(POINT{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  SendMouse(upFlag);
+}
+
+namespace {
+
+INPUT Key(WORD virtualKey, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+}  // namespace
+
 void PressKey(WORD virtualKey) {
-  INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = virtualKey;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  INPUT inputs[] = {Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP)};
   ::SendInput(2, inputs, sizeof(INPUT));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+void PressAltKey(WORD virtualKey) {
+  INPUT inputs[] = {Key(VK_MENU, 0), Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP),
+                    Key(VK_MENU, KEYEVENTF_KEYUP)};
+  ::SendInput(4, inputs, sizeof(INPUT));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+POINT ScreenPoint(HWND window, POINT client) {
+  ::ClientToScreen(window, &client);
+  return client;
 }
 
 POINT CentreOf(const RECT& r) {

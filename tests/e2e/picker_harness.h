@@ -64,13 +64,23 @@ RECT WindowRect(HWND window);
 RECT ClientRect(HWND window);
 HWND ListBoxOf(HWND picker);
 std::vector<std::wstring> ListRows(HWND list);
+// The text of the tool a tooltip window shows now, read from the other
+// process's memory as accessibility tools do.
+std::wstring TooltipText(HWND tip);
 // The text of a message box.
 std::wstring MessageText(HWND box);
 
 // Real input at screen positions.
 void MoveMouse(POINT screen);
 void Click(POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN, DWORD upFlag = MOUSEEVENTF_LEFTUP);
+// Presses a button at `from`, moves in steps to `to`, releases there.
+void Drag(POINT from, POINT to, DWORD downFlag = MOUSEEVENTF_LEFTDOWN,
+          DWORD upFlag = MOUSEEVENTF_LEFTUP);
 void PressKey(WORD virtualKey);
+// Alt held while the key is pressed.
+void PressAltKey(WORD virtualKey);
+// A client point of a window in screen coordinates.
+POINT ScreenPoint(HWND window, POINT client);
 POINT CentreOf(const RECT& r);
 // Clicks a dialog's button as a user does.
 void ClickButton(HWND dialog, int id);

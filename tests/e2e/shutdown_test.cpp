@@ -1,0 +1,152 @@
+#include "tests/e2e/picker_fixture.h"
+
+namespace wendrake::e2e {
+namespace {
+
+// Client points: on the strip, and on the close spot (x 67..78, y 0..8).
+constexpr POINT kOnStrip{20, 5};
+constexpr POINT kOnCloseSpot{72, 4};
+
+class Shutdown : public PickerTest {
+ protected:
+  static POINT TopLeft(HWND window) {
+    const RECT r = WindowRect(window);
+    return POINT{r.left, r.top};
+  }
+  void ExpectStored(const wchar_t* left, const wchar_t* top) {
+    EXPECT_EQ(StoredValue(L"Left"), left);
+    EXPECT_EQ(StoredValue(L"Top"), top);
+  }
+};
+
+TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowByTheDrag) {
+  SetStoredValue(L"Left", L"3000");
+  SetStoredValue(L"Top", L"1500");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(TopLeft(window).x, 200);
+  const POINT from = ScreenPoint(window, kOnStrip);
+  Drag(from, POINT{from.x + 120, from.y + 70});
+  EXPECT_TRUE(WaitFor([&] { return TopLeft(window).x == 320 && TopLeft(window).y == 170; }, 3000))
+      << TopLeft(window).x << "," << TopLeft(window).y;
+}
+
+TEST_F(Shutdown, RightMiddleAndUnmovedPressesLeaveTheWindowInPlace) {
+  SetStoredValue(L"Left", L"3000");
+  SetStoredValue(L"Top", L"1500");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const POINT from = ScreenPoint(window, kOnStrip);
+  Drag(from, POINT{from.x + 100, from.y + 50}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  Drag(from, POINT{from.x + 100, from.y + 50}, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
+  Click(from);
+  ::Sleep(300);
+  EXPECT_EQ(TopLeft(window).x, 200);
+  EXPECT_EQ(TopLeft(window).y, 100);
+  EXPECT_FALSE(picker.WaitForExit(0));
+}
+
+TEST_F(Shutdown, CloseSpotEndsTheProgramStoringTheDraggedPositionForTheNextStart) {
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const POINT from = ScreenPoint(window, kOnStrip);
+  const POINT start = TopLeft(window);
+  Drag(from, POINT{from.x - 300, from.y - 200});
+  ASSERT_TRUE(WaitFor([&] { return TopLeft(window).x == start.x - 300; }, 3000));
+  Click(ScreenPoint(window, kOnCloseSpot));
+  ASSERT_EQ(picker.WaitForExit(), 0u);
+  const std::wstring left = std::to_wstring((start.x - 300) * 15);
+  const std::wstring top = std::to_wstring((start.y - 200) * 15);
+  ExpectStored(left.c_str(), top.c_str());
+
+  Process again = StartPicker();
+  const HWND restored = again.WaitForWindow(kPickerClass);
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(TopLeft(restored).x, start.x - 300);
+  EXPECT_EQ(TopLeft(restored).y, start.y - 200);
+}
+
+TEST_F(Shutdown, CloseRequestFromOutsideStoresThePositionToo) {
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const POINT at = TopLeft(window);  // the screen-centre rule
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(picker.WaitForExit(), 0u);
+  ExpectStored(std::to_wstring(at.x * 15).c_str(), std::to_wstring(at.y * 15).c_str());
+}
+
+TEST_F(Shutdown, AltF4ClosesAndStores) {
+  SetStoredValue(L"Left", L"4500");
+  SetStoredValue(L"Top", L"3000");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  SetStoredValue(L"Left", std::nullopt);
+  ::SetForegroundWindow(window);
+  PressAltKey(VK_F4);
+  ASSERT_EQ(picker.WaitForExit(), 0u);
+  ExpectStored(L"4500", L"3000");
+}
+
+TEST_F(Shutdown, NegativePositionsOfALeftHandMonitorRoundTrip) {
+  SetStoredValue(L"Left", L"-600");
+  SetStoredValue(L"Top", L"150");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TopLeft(window).x, -40);
+  Click(ScreenPoint(window, kOnCloseSpot));
+  ASSERT_EQ(picker.WaitForExit(), 0u);
+  ExpectStored(L"-600", L"150");
+}
+
+TEST_F(Shutdown, At192DpiAFractionalTwipsPositionRoundTripsWithADecimalPoint) {
+  SetLogPixels(192);  // 7.5 twips a pixel
+  SetStoredValue(L"Left", L"757.5");
+  SetStoredValue(L"Top", L"382.5");
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TopLeft(window).x, 101);
+  EXPECT_EQ(TopLeft(window).y, 51);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(picker.WaitForExit(), 0u);
+  ExpectStored(L"757.5", L"382.5");
+}
+
+TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  auto cursor = [] {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetCursorInfo(&info);
+    return info.hCursor;
+  };
+  // The picker's own arrow, as its list shows it.
+  MoveMouse(ScreenPoint(window, POINT{40, 20}));
+  HCURSOR arrow = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (arrow = cursor()) != nullptr; }, 2000));
+  MoveMouse(ScreenPoint(window, kOnStrip));
+  EXPECT_TRUE(WaitFor([&] { return cursor() != arrow && cursor() != nullptr; }, 2000));
+  MoveMouse(ScreenPoint(window, POINT{kOnCloseSpot.x, kOnCloseSpot.y + 1}));
+  MoveMouse(ScreenPoint(window, kOnCloseSpot));
+  EXPECT_TRUE(WaitFor([&] { return cursor() == arrow; }, 2000));
+  HWND tip = nullptr;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const auto tips = picker.Windows(L"tooltips_class32");
+        tip = tips.empty() ? nullptr : tips.front();
+        return tip != nullptr;
+      },
+      5000));
+  EXPECT_EQ(TooltipText(tip), L"Beenden");
+}
+
+}  // namespace
+}  // namespace wendrake::e2e
