@@ -93,15 +93,9 @@ std::wstring SingleToText(float value, wchar_t decimalSeparator) {
   std::wstring text;
   for (const char* p = buffer; p != result.ptr; ++p) {
     switch (*p) {
-      case '.':
-        text += decimalSeparator;
-        break;
-      case 'e':
-        text += L'E';
-        break;
-      default:
-        text += static_cast<wchar_t>(*p);
-        break;
+      case '.': text += decimalSeparator; break;
+      case 'e': text += L'E'; break;
+      default: text += static_cast<wchar_t>(*p); break;
     }
   }
   return text == L"-0" ? L"0" : text;

@@ -8,99 +8,58 @@ Failure::Failure(int32_t code, std::wstring description)
 
 std::wstring StandardDescription(int32_t c) {
   switch (c) {
-    case code::kNoWindow:
-      return L"Ungültiger Prozeduraufruf oder ungültiges Argument";
-    case code::kOverflow:
-      return L"Überlauf";
-    case code::kOutOfMemory:
-      return L"Nicht genügend Speicher";
-    case code::kSubscriptOutOfRange:
-      return L"Index außerhalb des gültigen Bereichs";
-    case code::kDivisionByZero:
-      return L"Division durch Null";
-    case code::kTypeMismatch:
-      return L"Typen unverträglich";
-    case code::kInternalError:
-      return L"Interner Fehler";
-    case code::kBadFileName:
-      return L"Dateiname oder -nummer falsch";
-    case code::kFileNotFound:
-      return L"Datei nicht gefunden";
-    case code::kDeviceIoError:
-      return L"Fehler beim Lesen oder Schreiben des Geräts";
-    case code::kDiskFull:
-      return L"Datenträger voll";
-    case code::kTooManyFiles:
-      return L"Zu viele Dateien";
-    case code::kDeviceUnavailable:
-      return L"Gerät nicht verfügbar";
-    case code::kPermissionDenied:
-      return L"Zugriff verweigert";
-    case code::kDiskNotReady:
-      return L"Datenträger nicht bereit";
-    case code::kPathFileAccessError:
-      return L"Fehler beim Zugriff auf Pfad/Datei";
-    case code::kPathNotFound:
-      return L"Pfad nicht gefunden";
+    case code::kNoWindow: return L"Ungültiger Prozeduraufruf oder ungültiges Argument";
+    case code::kOverflow: return L"Überlauf";
+    case code::kOutOfMemory: return L"Nicht genügend Speicher";
+    case code::kSubscriptOutOfRange: return L"Index außerhalb des gültigen Bereichs";
+    case code::kDivisionByZero: return L"Division durch Null";
+    case code::kTypeMismatch: return L"Typen unverträglich";
+    case code::kInternalError: return L"Interner Fehler";
+    case code::kBadFileName: return L"Dateiname oder -nummer falsch";
+    case code::kFileNotFound: return L"Datei nicht gefunden";
+    case code::kDeviceIoError: return L"Fehler beim Lesen oder Schreiben des Geräts";
+    case code::kDiskFull: return L"Datenträger voll";
+    case code::kTooManyFiles: return L"Zu viele Dateien";
+    case code::kDeviceUnavailable: return L"Gerät nicht verfügbar";
+    case code::kPermissionDenied: return L"Zugriff verweigert";
+    case code::kDiskNotReady: return L"Datenträger nicht bereit";
+    case code::kPathFileAccessError: return L"Fehler beim Zugriff auf Pfad/Datei";
+    case code::kPathNotFound: return L"Pfad nicht gefunden";
     case code::kCannotCreateObject:
       return L"Objekterstellung durch ActiveX-Komponente nicht möglich";
     case code::kMethodNotSupported:
       return L"Objekt unterstützt diese Eigenschaft oder Methode nicht";
-    case code::kArgumentNotOptional:
-      return L"Argument ist nicht optional";
-    case code::kWrongArgumentCount:
-      return L"Falsche Anzahl an Argumenten";
+    case code::kArgumentNotOptional: return L"Argument ist nicht optional";
+    case code::kWrongArgumentCount: return L"Falsche Anzahl an Argumenten";
     case code::kServerUnavailable:
       return L"Der Remote-Server existiert nicht oder ist nicht verfügbar";
-    default:
-      return L"Anwendungs- oder objektdefinierter Fehler";
+    default: return L"Anwendungs- oder objektdefinierter Fehler";
   }
 }
 
 int32_t CodeFromSystemError(uint32_t error) {
   switch (error) {
-    case 2:
-      return code::kFileNotFound;  // ERROR_FILE_NOT_FOUND
-    case 3:
-      return code::kPathNotFound;  // ERROR_PATH_NOT_FOUND
-    case 15:
-      return code::kPathNotFound;  // ERROR_INVALID_DRIVE
-    case 53:
-      return code::kPathNotFound;  // ERROR_BAD_NETPATH
-    case 67:
-      return code::kPathNotFound;  // ERROR_BAD_NET_NAME
-    case 161:
-      return code::kPathNotFound;  // ERROR_BAD_PATHNAME
-    case 4:
-      return code::kTooManyFiles;  // ERROR_TOO_MANY_OPEN_FILES
-    case 5:
-      return code::kPathFileAccessError;  // ERROR_ACCESS_DENIED (also a folder)
-    case 8:
-      return code::kOutOfMemory;  // ERROR_NOT_ENOUGH_MEMORY
-    case 14:
-      return code::kOutOfMemory;  // ERROR_OUTOFMEMORY
-    case 21:
-      return code::kDiskNotReady;  // ERROR_NOT_READY
-    case 32:
-      return code::kPermissionDenied;  // ERROR_SHARING_VIOLATION
-    case 33:
-      return code::kPermissionDenied;  // ERROR_LOCK_VIOLATION
-    case 39:
-      return code::kDiskFull;  // ERROR_HANDLE_DISK_FULL
-    case 112:
-      return code::kDiskFull;  // ERROR_DISK_FULL
-    case 123:
-      return code::kBadFileName;  // ERROR_INVALID_NAME
-    case 206:
-      return code::kBadFileName;  // ERROR_FILENAME_EXCED_RANGE
-    case 1117:
-      return code::kDeviceIoError;  // ERROR_IO_DEVICE
-    case 23:
-      return code::kDeviceIoError;  // ERROR_CRC
-    case 55:
-      return code::kDeviceUnavailable;  // ERROR_DEV_NOT_EXIST
-    default:
-      return code::kPathFileAccessError;
+    case 2: return code::kFileNotFound;         // ERROR_FILE_NOT_FOUND
+    case 3: return code::kPathNotFound;         // ERROR_PATH_NOT_FOUND
+    case 15: return code::kPathNotFound;        // ERROR_INVALID_DRIVE
+    case 53: return code::kPathNotFound;        // ERROR_BAD_NETPATH
+    case 67: return code::kPathNotFound;        // ERROR_BAD_NET_NAME
+    case 161: return code::kPathNotFound;       // ERROR_BAD_PATHNAME
+    case 4: return code::kTooManyFiles;         // ERROR_TOO_MANY_OPEN_FILES
+    case 5: return code::kPathFileAccessError;  // ERROR_ACCESS_DENIED (also a folder)
+    case 8: return code::kOutOfMemory;          // ERROR_NOT_ENOUGH_MEMORY
+    case 14: return code::kOutOfMemory;         // ERROR_OUTOFMEMORY
+    case 21: return code::kDiskNotReady;        // ERROR_NOT_READY
+    case 32: return code::kPermissionDenied;    // ERROR_SHARING_VIOLATION
+    case 33: return code::kPermissionDenied;    // ERROR_LOCK_VIOLATION
+    case 39: return code::kDiskFull;            // ERROR_HANDLE_DISK_FULL
+    case 112: return code::kDiskFull;           // ERROR_DISK_FULL
+    case 123: return code::kBadFileName;        // ERROR_INVALID_NAME
+    case 206: return code::kBadFileName;        // ERROR_FILENAME_EXCED_RANGE
+    case 1117: return code::kDeviceIoError;     // ERROR_IO_DEVICE
+    case 23: return code::kDeviceIoError;       // ERROR_CRC
+    case 55: return code::kDeviceUnavailable;   // ERROR_DEV_NOT_EXIST
+    default: return code::kPathFileAccessError;
   }
 }
 
@@ -139,8 +98,7 @@ int32_t CodeFromHResult(int32_t hr) {
     case 0x80010012u:  // RPC_E_SERVER_DIED_DNE
     case 0x80010108u:  // RPC_E_DISCONNECTED
       return code::kServerUnavailable;
-    default:
-      break;
+    default: break;
   }
   if ((u & 0xFFFF0000u) == 0x80070000u) return CodeFromSystemError(u & 0xFFFFu);
   // Anything else is reported by the HRESULT itself, which is what an

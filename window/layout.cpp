@@ -9,12 +9,9 @@ namespace wendrake {
 
 TrapAction TrapActionFor(int32_t code) {
   switch (code) {
-    case code::kFileNotFound:
-      return TrapAction::kFileNotFoundMessage;
-    case code::kTypeMismatch:
-      return TrapAction::kPlaceAtFallback;
-    default:
-      return TrapAction::kLoadErrorMessage;
+    case code::kFileNotFound: return TrapAction::kFileNotFoundMessage;
+    case code::kTypeMismatch: return TrapAction::kPlaceAtFallback;
+    default: return TrapAction::kLoadErrorMessage;
   }
 }
 

@@ -244,47 +244,25 @@ void Wendrake_frm1::img_Close_Click() {
 LRESULT Wendrake_frm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT mouse{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_ERASEBKGND:
-      return backgroundSize_.cx > 0 ? 1 : ::DefWindowProcW(Hwnd(), message, wParam, lParam);
-    case WM_COMMAND:
-      OnCommand(wParam);
-      return 0;
-    case WM_SETCURSOR:
-      if (OnSetCursor(wParam, lParam)) return TRUE;
-      break;
-    case WM_LBUTTONDOWN:
-      OnButtonDown(1, mouse);
-      return 0;
-    case WM_RBUTTONDOWN:
-      OnButtonDown(2, mouse);
-      return 0;
-    case WM_MBUTTONDOWN:
-      OnButtonDown(4, mouse);
-      return 0;
-    case WM_LBUTTONUP:
-      OnLeftButtonUp(mouse);
-      return 0;
-    case WM_CAPTURECHANGED:
-      closePressed_ = false;
-      return 0;
-    case WM_CLOSE:
-      Unload(0);
-      return 0;
-    case WM_ENDSESSION:
-      if (wParam) Unload(0);
-      return 0;
-    case WM_DESTROY:
-      closeTooltip_.Reset();
-      ::PostQuitMessage(exitCode_);
-      return 0;
+    case WM_PAINT: return OnPaint();
+    case WM_ERASEBKGND: return OnEraseBackground(wParam);
+    case WM_COMMAND: return OnCommand(wParam);
+    case WM_SETCURSOR: return OnSetCursor(wParam, lParam);
+    case WM_LBUTTONDOWN: return OnButtonDown(1, mouse);
+    case WM_RBUTTONDOWN: return OnButtonDown(2, mouse);
+    case WM_MBUTTONDOWN: return OnButtonDown(4, mouse);
+    case WM_LBUTTONUP: return OnLeftButtonUp(mouse);
+    case WM_CAPTURECHANGED: return OnCaptureChanged();
+    case WM_ACTIVATE: return OnActivate(wParam);
+    case WM_SETFOCUS: return OnActivate(WA_ACTIVE);
+    case WM_CLOSE: return OnClose();
+    case WM_ENDSESSION: return wParam ? OnClose() : 0;
+    case WM_DESTROY: return OnDestroy();
+    default: return ::DefWindowProcW(Hwnd(), message, wParam, lParam);
   }
-  return ::DefWindowProcW(Hwnd(), message, wParam, lParam);
 }
 
-void Wendrake_frm1::OnPaint() {
+LRESULT Wendrake_frm1::OnPaint() {
   PAINTSTRUCT paint;
   const HDC dc = ::BeginPaint(Hwnd(), &paint);
   // Until start-up stretches it, the background shows at its own size.
@@ -299,14 +277,24 @@ void Wendrake_frm1::OnPaint() {
                    strip.left + std::min<LONG>(kStripPicture.cx, strip.right - strip.left),
                    strip.top + std::min<LONG>(kStripPicture.cy, strip.bottom - strip.top)});
   ::EndPaint(Hwnd(), &paint);
+  return 0;
 }
 
-void Wendrake_frm1::OnCommand(WPARAM wParam) {
+LRESULT Wendrake_frm1::OnEraseBackground(WPARAM dc) {
+  // Once stretched, the background covers the whole window.
+  if (backgroundSize_.cx > 0) return 1;
+  return ::DefWindowProcW(Hwnd(), WM_ERASEBKGND, dc, 0);
+}
+
+LRESULT Wendrake_frm1::OnCommand(WPARAM wParam) {
   if (LOWORD(wParam) == kListId && HIWORD(wParam) == LBN_SELCHANGE) lst_Wendraken_Click();
+  return 0;
 }
 
-bool Wendrake_frm1::OnSetCursor(WPARAM wParam, LPARAM lParam) {
-  if (reinterpret_cast<HWND>(wParam) != Hwnd() || LOWORD(lParam) != HTCLIENT) return false;
+LRESULT Wendrake_frm1::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+  if (reinterpret_cast<HWND>(wParam) != Hwnd() || LOWORD(lParam) != HTCLIENT) {
+    return ::DefWindowProcW(Hwnd(), WM_SETCURSOR, wParam, lParam);
+  }
   POINT mouse{};
   ::GetCursorPos(&mouse);
   ::ScreenToClient(Hwnd(), &mouse);
@@ -314,10 +302,10 @@ bool Wendrake_frm1::OnSetCursor(WPARAM wParam, LPARAM lParam) {
   const RECT moveArea = ImageArea(img_Move);
   const bool overStrip = !::PtInRect(&closeArea, mouse) && ::PtInRect(&moveArea, mouse);
   ::SetCursor(overStrip && handCursor_ ? handCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
-  return true;
+  return TRUE;
 }
 
-void Wendrake_frm1::OnButtonDown(int16_t button, POINT client) {
+LRESULT Wendrake_frm1::OnButtonDown(int16_t button, POINT client) {
   // The close spot lies over the strip and takes the clicks there.
   const RECT closeArea = ImageArea(img_Close);
   if (::PtInRect(&closeArea, client)) {
@@ -325,19 +313,43 @@ void Wendrake_frm1::OnButtonDown(int16_t button, POINT client) {
       closePressed_ = true;
       ::SetCapture(Hwnd());
     }
-    return;
+    return 0;
   }
   const RECT moveArea = ImageArea(img_Move);
   if (::PtInRect(&moveArea, client)) img_Move_MouseDown(button);
+  return 0;
 }
 
-void Wendrake_frm1::OnLeftButtonUp(POINT client) {
-  if (!closePressed_) return;
+LRESULT Wendrake_frm1::OnLeftButtonUp(POINT client) {
+  if (!closePressed_) return 0;
   closePressed_ = false;
   ::ReleaseCapture();
   // A click is a press and a release both on the spot.
   const RECT closeArea = ImageArea(img_Close);
   if (::PtInRect(&closeArea, client)) img_Close_Click();
+  return 0;
+}
+
+LRESULT Wendrake_frm1::OnCaptureChanged() {
+  closePressed_ = false;
+  return 0;
+}
+
+LRESULT Wendrake_frm1::OnActivate(WPARAM state) {
+  // The list is the one control that takes keys.
+  if (LOWORD(state) != WA_INACTIVE) ::SetFocus(lst_Wendraken);
+  return 0;
+}
+
+LRESULT Wendrake_frm1::OnClose() {
+  Unload(0);
+  return 0;
+}
+
+LRESULT Wendrake_frm1::OnDestroy() {
+  closeTooltip_.Reset();
+  ::PostQuitMessage(exitCode_);
+  return 0;
 }
 
 }  // namespace wendrake

@@ -37,11 +37,16 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
   void img_Close_Click();
 
   // Messages.
-  void OnPaint();
-  void OnCommand(WPARAM wParam);
-  bool OnSetCursor(WPARAM wParam, LPARAM lParam);
-  void OnButtonDown(int16_t button, POINT client);
-  void OnLeftButtonUp(POINT client);
+  LRESULT OnPaint();
+  LRESULT OnEraseBackground(WPARAM dc);
+  LRESULT OnCommand(WPARAM wParam);
+  LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonDown(int16_t button, POINT client);
+  LRESULT OnLeftButtonUp(POINT client);
+  LRESULT OnCaptureChanged();
+  LRESULT OnActivate(WPARAM state);
+  LRESULT OnClose();
+  LRESULT OnDestroy();
 
   void LoadSequence();
   void Trap(const Failure& failure);

@@ -55,7 +55,7 @@ start_wine() {
   fi
   # A persistent server, booted before any test, keeps Wine's helpers off
   # ctest's output pipe and saves each test the server start.
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # already running
   wine wineboot </dev/null >/dev/null 2>&1 || true
   # Without a window manager Wine waits 2 s on every hide; crash dialogs
   # would wait for a debugger until the test times out.

@@ -38,6 +38,32 @@ TEST_F(Startup, FramelessTopmostWindow85PixelsWideSizedForItsRows) {
   EXPECT_EQ(ListRows(ListBoxOf(window)).size(), 5u);
 }
 
+bool IsRed(COLORREF c) {
+  return GetRValue(c) > 0xC0 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60;
+}
+
+TEST_F(Startup, BackgroundStretchesToTheFullHeightStripAndCloseMarkShowAndSurviveRepaints) {
+  WriteCatalogue(NumberedCatalogue(5));
+  Process picker = StartPicker();
+  const HWND window = picker.WaitForWindow(kPickerClass);
+  ASSERT_NE(window, nullptr);
+  const LONG bottom = ClientRect(window).bottom - 1;
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  for (int pass = 0; pass < 2; ++pass) {
+    // The background's columns are uniform: its colour at the last row
+    // matches the one near the top only when it is stretched all the way.
+    const COLORREF edgeTop = ScreenPixel(window, POINT{1, 20});
+    EXPECT_EQ(ScreenPixel(window, POINT{1, bottom}), edgeTop) << "pass " << pass;
+    EXPECT_NE(ScreenPixel(window, POINT{2, bottom}), face);
+    const COLORREF strip = ScreenPixel(window, POINT{10, 5});
+    EXPECT_LT(GetRValue(strip) + GetGValue(strip) + GetBValue(strip), 0x180) << "strip not dark";
+    EXPECT_TRUE(IsRed(ScreenPixel(window, POINT{72, 4}))) << "close mark";
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(200);
+  }
+}
+
 TEST_F(Startup, At120DpiTheWindowIsStill85PixelsWideWithTallerRows) {
   SetLogPixels(120);
   WriteCatalogue(NumberedCatalogue(3));

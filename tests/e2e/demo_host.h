@@ -1,0 +1,36 @@
+#pragma once
+// The demo host in its own process, standing in for MORKA, with the log of
+// every call it received.
+#include <string>
+#include <vector>
+
+#include "tests/e2e/picker_harness.h"
+
+namespace wendrake::e2e {
+
+class DemoHost {
+ public:
+  // Starts the host with its log in a fresh file and waits until it serves.
+  explicit DemoHost(const std::wstring& options = {});
+  ~DemoHost();  // closes it as a user would close its window
+
+  static std::wstring Exe();
+  // Runs the host with --register or --unregister and waits for it.
+  static bool Registration(const wchar_t* option);
+
+  std::vector<std::string> Log() const;
+  // Waits until the log holds `count` lines that start with `prefix`.
+  bool WaitForLines(const std::string& prefix, size_t count = 1, DWORD milliseconds = 10000) const;
+  // Its main window (titled MORKA unless told otherwise), or null.
+  HWND MainWindow() const;
+  const Process& process() const { return process_; }
+
+ private:
+  std::wstring logPath_;
+  Process process_;
+};
+
+// The host's data folder as the picker builds it.
+std::string HostDataPath(const std::string& file);
+
+}  // namespace wendrake::e2e

@@ -1,0 +1,164 @@
+#include "tests/e2e/demo_host.h"
+#include "tests/e2e/picker_fixture.h"
+
+namespace wendrake::e2e {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The log lines of one complete hand-off of the two files.
+Lines HandOff(const std::string& file1, const std::string& file2) {
+  return Lines{"created live=1", "158 " + HostDataPath(file1), "159 " + HostDataPath(file2),
+               "released live=0"};
+}
+
+// The log without the host's activation notes.
+Lines Calls(const DemoHost& host) {
+  Lines calls;
+  for (const std::string& line : host.Log()) {
+    if (line != "ready" && line != "activated") calls.push_back(line);
+  }
+  return calls;
+}
+
+class HandOffTest : public PickerTest {
+ protected:
+  void SetUp() override {
+    PickerTest::SetUp();
+    WriteCatalogue(
+        "* Name        File1               File2\r\n"
+        "Alpha          a1.pc3              a2.ctb\r\n"
+        "Same           s1.pc3              s one.ctb\r\n"
+        "Same           t1.pc3              t2.ctb\r\n"
+        "NoStyle        n1.pc3\r\n");
+  }
+
+  HWND StartPickerWindow() {
+    picker_.emplace(StartPicker());
+    window_ = picker_->WaitForWindow(kPickerClass);
+    list_ = ListBoxOf(window_);
+    return window_;
+  }
+
+  void ClickRow(int row) {
+    RECT item{};
+    ::SendMessageW(list_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    Click(ScreenPoint(list_, CentreOf(item)));
+  }
+
+  LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
+
+  // Expects the picker's failure message naming `code`, closes it with OK
+  // and checks the picker is still there.
+  void ExpectFailureMessage(const std::wstring& code) {
+    const HWND box = picker_->WaitForWindow(L"#32770");
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_NE(MessageText(box).find(L"Fehler " + code + L":"), std::wstring::npos)
+        << std::string(MessageText(box).begin(), MessageText(box).end());
+    ClickButton(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
+    EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";
+    EXPECT_TRUE(::IsWindowVisible(window_));
+  }
+
+  std::optional<Process> picker_;
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+TEST_F(HandOffTest, ClickHandsBothFilesInOrderActivatesMorkaAndKeepsThePickerOnTop) {
+  DemoHost host;
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_EQ(Calls(host), HandOff("a1.pc3", "a2.ctb"));
+  EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == host.MainWindow(); }, 5000));
+  EXPECT_EQ(SelectedRow(), 0);
+  EXPECT_TRUE(::GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(picker_->WaitForExit(0));
+}
+
+TEST_F(HandOffTest, DuplicateNamesAndEmptySecondFileHandTheClickedRowsOwnPaths) {
+  DemoHost host;
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(2);
+  ASSERT_TRUE(host.WaitForLines("released", 1));
+  ClickRow(1);
+  ASSERT_TRUE(host.WaitForLines("released", 2));
+  ClickRow(3);
+  ASSERT_TRUE(host.WaitForLines("released", 3));
+  Lines expected = HandOff("t1.pc3", "t2.ctb");
+  for (const Lines& next : {HandOff("s1.pc3", "s one.ctb"), HandOff("n1.pc3", "")}) {
+    expected.insert(expected.end(), next.begin(), next.end());
+  }
+  // Every hand-off creates its own object and releases it before the next.
+  EXPECT_EQ(Calls(host), expected);
+}
+
+TEST_F(HandOffTest, KeyboardSelectionHandsOffToo) {
+  DemoHost host;
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  ASSERT_TRUE(host.WaitForLines("released", 1));
+  // Back to the picker by a click on its margin below the list.
+  Click(ScreenPoint(window_, POINT{40, ClientRect(window_).bottom - 2}));
+  ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3000));
+  PressKey(VK_DOWN);
+  ASSERT_TRUE(host.WaitForLines("released", 2));
+  EXPECT_EQ(SelectedRow(), 1);
+  EXPECT_EQ(Calls(host).at(5), "158 " + HostDataPath("s1.pc3"));
+}
+
+TEST_F(HandOffTest, HostTitleThatBeginsWithMorkaIsActivatedAndAMinimisedHostRestored) {
+  DemoHost host(L"--title \"MORKA - Zeichnung1\" --minimized");
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ASSERT_TRUE(::IsIconic(host.MainWindow()));
+  ClickRow(0);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == host.MainWindow(); }, 5000));
+  EXPECT_FALSE(::IsIconic(host.MainWindow()));
+}
+
+TEST_F(HandOffTest, UnregisteredHostShowsAMessageAndTheNextClickSucceeds) {
+  ASSERT_TRUE(DemoHost::Registration(L"--unregister"));
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  ExpectFailureMessage(L"429");
+  ASSERT_TRUE(DemoHost::Registration(L"--register"));
+  DemoHost host;
+  ClickRow(1);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_EQ(Calls(host), HandOff("s1.pc3", "s one.ctb"));
+}
+
+TEST_F(HandOffTest, ErrorRaisedIn159ShowsTheHostsCodeAndDescriptionAndReleasesTheObject) {
+  DemoHost host(L"--fail 159 1004 \"Plotstil fehlt\"");
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  const HWND box = picker_->WaitForWindow(L"#32770");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageText(box).find(L"Fehler 1004: Plotstil fehlt"), std::wstring::npos);
+  ExpectFailureMessage(L"1004");
+  EXPECT_TRUE(host.WaitForLines("released live=0"));
+  EXPECT_TRUE(host.WaitForLines("158 " + HostDataPath("a1.pc3")));
+}
+
+TEST_F(HandOffTest, HostWithoutAMorkaWindowShowsCode5) {
+  DemoHost host(L"--no-window");
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  ExpectFailureMessage(L"5");
+  EXPECT_TRUE(host.WaitForLines("159 "));
+  EXPECT_TRUE(host.WaitForLines("released live=0"));
+}
+
+TEST_F(HandOffTest, HostLackingTheInterfaceShowsCode13) {
+  DemoHost host(L"--no-interface");
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  ClickRow(0);
+  ExpectFailureMessage(L"13");
+  EXPECT_FALSE(host.WaitForLines("158 ", 1, 300));
+}
+
+}  // namespace
+}  // namespace wendrake::e2e
