@@ -144,12 +144,6 @@ std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
   return search.second;
 }
 
-std::wstring TitleOf(HWND window) {
-  wchar_t title[256] = {};
-  GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-  return title;
-}
-
 DWORD ProcessOf(HWND window) {
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);
@@ -342,45 +336,6 @@ const std::wstring kStylePath = L"C:\\ProgramData\\L-VORDANS\\MORKA\\Stile\\p1.s
 
 // ---------------------------------------------------------------------------
 
-TEST_F(DemoHost, RecordsCallsAndObjectLifetimesInOrder) {
-  Log log;
-  Host host({L"--log", log.path()});
-  ASSERT_TRUE(host.started());
-  ASSERT_TRUE(log.WaitFor("ready"));
-
-  CLSID clsid{};
-  ASSERT_EQ(CLSIDFromProgID(L"ZeploProgram", &clsid), S_OK);
-  EXPECT_EQ(clsid, CLSID_ZeploProgram);
-
-  const auto start = Clock::now();
-  ComPtr<IDispatch> first = ConnectToHost();
-  const auto connected = Clock::now();
-  ASSERT_TRUE(first);
-  ComPtr<IDispatch> second = ConnectToHost();
-  ASSERT_TRUE(second);
-  EXPECT_EQ(CallWithPath(first.Get(), kConfiguration, kConfigurationPath), S_OK);
-  EXPECT_EQ(CallWithPath(second.Get(), kStyle, kStylePath), S_OK);
-  first.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=1"));
-  second.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=0"));
-  std::printf(
-      "connecting to the running host took %lld ms\n",
-      static_cast<long long>(
-          std::chrono::duration_cast<std::chrono::milliseconds>(connected - start).count()));
-
-  EXPECT_EQ(host.Close(), 0u);
-  const std::vector<std::string> expected = {"ready",
-                                             "created live=1",
-                                             "created live=2",
-                                             "158 " + Utf8(kConfigurationPath),
-                                             "159 " + Utf8(kStylePath),
-                                             "released live=1",
-                                             "released live=0",
-                                             "exit"};
-  EXPECT_EQ(log.Events(), expected);
-}
-
 TEST_F(DemoHost, ChecksAndConvertsArguments) {
   Log log;
   Host host({L"--log", log.path()});
@@ -423,54 +378,10 @@ TEST_F(DemoHost, ChecksAndConvertsArguments) {
   EXPECT_EQ(log.Events(), expected);
 }
 
-TEST_F(DemoHost, FailingMemberRaisesItsCodeAndDescription) {
-  const std::wstring description = L"Plotterstil nicht gefunden: Küche";
-  Log log;
-  Host host({L"--log", log.path(), L"--fail", L"159", L"1234", description});
-  ASSERT_TRUE(log.WaitFor("ready"));
-  ComPtr<IDispatch> program = ConnectToHost();
-  ASSERT_TRUE(program);
-
-  EXCEPINFO exception{};
-  EXPECT_EQ(CallWithPath(program.Get(), kConfiguration, kConfigurationPath, &exception), S_OK);
-  EXPECT_EQ(CallWithPath(program.Get(), kStyle, kStylePath, &exception), DISP_E_EXCEPTION);
-  EXPECT_EQ(exception.wCode, 0);
-  EXPECT_EQ(static_cast<unsigned long>(exception.scode), 0x800A04D2ul);
-  ASSERT_NE(exception.bstrDescription, nullptr);
-  EXPECT_EQ(std::wstring(exception.bstrDescription), description);
-  ASSERT_NE(exception.bstrSource, nullptr);
-  EXPECT_EQ(std::wstring(exception.bstrSource), L"ZeploProgram");
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
-
-  program.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=0"));
-  EXPECT_EQ(host.Close(), 0u);
-  const std::vector<std::string> lines = log.Events();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "158 " + Utf8(kConfigurationPath)), lines.end());
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "159 FAILED " + Utf8(kStylePath)), lines.end());
-}
-
 TEST_F(DemoHost, RejectsUnusableFailOptions) {
   EXPECT_EQ(RunHost({L"--fail", L"160", L"1", L"x"}), 2u);
   EXPECT_EQ(RunHost({L"--fail", L"158", L"65536", L"x"}), 2u);
   EXPECT_EQ(RunHost({L"--fail", L"158", L"1"}), 2u);
-}
-
-TEST_F(DemoHost, WithoutInterfaceAnswersOnlyIDispatch) {
-  Log log;
-  Host host({L"--log", log.path(), L"--no-interface"});
-  ASSERT_TRUE(log.WaitFor("ready"));
-  ComPtr<IUnknown> object;
-  ASSERT_EQ(CreateByProgId(object), S_OK);
-  ComPtr<IDispatch> program;
-  EXPECT_EQ(object->QueryInterface(DIID_IZeploProgram, &program), E_NOINTERFACE);
-  EXPECT_EQ(object->QueryInterface(IID_IDispatch, &program), S_OK);
-  program.Reset();
-  object.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=0"));
-  EXPECT_EQ(host.Close(), 0u);
 }
 
 TEST_F(DemoHost, MorkaWindowListsEventsAndLogsActivation) {
@@ -508,45 +419,6 @@ TEST_F(DemoHost, MorkaWindowListsEventsAndLogsActivation) {
 
   program.Reset();
   EXPECT_EQ(host.Close(), 0u);
-}
-
-TEST_F(DemoHost, TitleAndMinimizedOptions) {
-  Log log;
-  Host host({L"--log", log.path(), L"--title", L"MORKA - Zeichnung1", L"--minimized"});
-  ASSERT_TRUE(log.WaitFor("ready"));
-  EXPECT_EQ(FindWindowW(nullptr, L"MORKA"), nullptr);
-  const HWND morka = FindWindowW(nullptr, L"MORKA - Zeichnung1");
-  ASSERT_NE(morka, nullptr);
-  EXPECT_TRUE(IsIconic(morka));
-  EXPECT_EQ(log.Count("activated"), 0u);
-
-  // Restored and brought to the front, as the picker treats a minimised host.
-  ShowWindow(morka, SW_RESTORE);
-  SetForegroundWindow(morka);
-  EXPECT_TRUE(log.WaitFor("activated"));
-  EXPECT_FALSE(IsIconic(morka));
-  EXPECT_EQ(host.Close(), 0u);
-}
-
-TEST_F(DemoHost, NoWindowServesWithoutMorka) {
-  Log log;
-  Host host({L"--log", log.path(), L"--no-window"});
-  ASSERT_TRUE(log.WaitFor("ready"));
-  EXPECT_EQ(FindWindowW(nullptr, L"MORKA"), nullptr);
-  // Wine gives every GUI thread a hidden IME window as well; only the titles count.
-  const std::vector<HWND> windows = host.windows();
-  EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                          [](HWND window) { return TitleOf(window) == L"ZeploDemoHost"; }),
-            1);
-  EXPECT_TRUE(std::none_of(windows.begin(), windows.end(), IsWindowVisible));
-
-  ComPtr<IDispatch> program = ConnectToHost();
-  ASSERT_TRUE(program);
-  EXPECT_EQ(CallWithPath(program.Get(), kConfiguration, kConfigurationPath), S_OK);
-  program.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=0"));
-  EXPECT_EQ(host.Close(), 0u);
-  EXPECT_EQ(log.Count("158 " + Utf8(kConfigurationPath)), 1u);
 }
 
 TEST_F(DemoHost, ComStartsTheRegisteredHostWhenNoneRuns) {
