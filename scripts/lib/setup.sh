@@ -49,14 +49,24 @@ start_display() {
 wine_reg() { wine reg "$@" >/dev/null 2>&1; }
 
 start_wine() {
+  # A persistent server, started before anything else runs in the prefix,
+  # keeps Wine's helpers off ctest's output pipe and saves each test the
+  # server start; booting under it lets the services (RpcSs for COM) come up
+  # under the same server the tests use.
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # already running
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "creating Wine prefix in $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    wineboot -i </dev/null >/dev/null 2>&1 || true
   fi
-  # A persistent server, booted before any test, keeps Wine's helpers off
-  # ctest's output pipe and saves each test the server start.
-  wineserver -p </dev/null >/dev/null 2>&1 || true  # already running
   wine wineboot </dev/null >/dev/null 2>&1 || true
+  # A new prefix keeps its service database locked for about 20 s while its
+  # first services time out; COM started meanwhile hangs. Wait for RpcSs.
+  local out
+  for _ in $(seq 60); do
+    out=$(wine net start RpcSs 2>&1 </dev/null || true)
+    grep -q "locked" <<<"$out" || break
+    sleep 2
+  done
   # Without a window manager Wine waits 2 s on every hide; crash dialogs
   # would wait for a debugger until the test times out.
   wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f

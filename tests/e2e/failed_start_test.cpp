@@ -39,6 +39,22 @@ TEST_F(FailedStart, Catalogue137EntriesOverflowsTheListHeight) {
   ExpectMessageThenEnd(L"Load_Error", L"Load_Error! Error number:6");
 }
 
+TEST_F(FailedStart, OverflowInsideTheReadClosesTheListFile) {
+  WriteCatalogue(NumberedCatalogue(32768));  // one more than the counter holds
+  Process picker = StartPicker();
+  const HWND box = picker.WaitForWindow(L"#32770", 30000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageText(box), L"Load_Error! Error number:6");
+  // While the message is up the program still runs: its file must be closed.
+  const std::wstring path = CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
+  const HANDLE exclusive = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(exclusive, INVALID_HANDLE_VALUE) << "the list file is still open";
+  ::CloseHandle(exclusive);
+  ClickButton(box, IDOK);
+  EXPECT_TRUE(picker.WaitForExit());
+}
+
 TEST_F(FailedStart, Catalogue136EntriesLoads) {
   WriteCatalogue(NumberedCatalogue(136));
   Process picker = StartPicker();
@@ -56,6 +72,7 @@ TEST_F(FailedStart, SecondCopyEndsSilentlyLeavingExactlyOneWindow) {
   EXPECT_EQ(second.WaitForExit(), 0u);
   EXPECT_TRUE(second.Windows(nullptr, false).empty());
   EXPECT_EQ(PickerWindows().size(), 1u);
+  EXPECT_FALSE(StoredValue(L"Left")) << "the second copy stored a position";
   EXPECT_FALSE(first.WaitForExit(0)) << "the first copy must keep running";
 }
 
