@@ -8,7 +8,7 @@ BUILD="$ROOT/build"
 mkdir -p "$BUILD"
 
 PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
-  wine wine64 xvfb xdotool imagemagick googletest clang-format)
+  wine wine64 xvfb xdotool imagemagick googletest clang-format clang libclang-rt-14-dev)
 
 install_packages() {
   local missing=()
@@ -46,9 +46,25 @@ start_display() {
   exit 1
 }
 
-wine_reg() { wine reg "$@" >/dev/null 2>&1; }
+# A prefix still settling may refuse a first write: try again before giving up.
+wine_reg() {
+  for _ in 1 2 3 4 5; do
+    wine reg "$@" </dev/null >/dev/null 2>&1 && return 0
+    sleep 2
+  done
+  echo "wine reg $* failed" >&2
+  return 1
+}
 
 start_wine() {
+  # A prefix made before the 32-bit Wine was installed has no 32-bit system
+  # and breaks every program once it is: make it anew.
+  if [[ -x /usr/lib/wine/wine && -f "$WINEPREFIX/system.reg" &&
+        ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]]; then
+    echo "re-creating the Wine prefix for 32-bit support"
+    WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
   # A persistent server, started before anything else runs in the prefix,
   # keeps Wine's helpers off ctest's output pipe and saves each test the
   # server start; booting under it lets the services (RpcSs for COM) come up

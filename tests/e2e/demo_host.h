@@ -18,6 +18,9 @@ class DemoHost {
   // Runs the host with --register or --unregister and waits for it.
   static bool Registration(const wchar_t* option);
 
+  // Ends the host at once, as a crash would.
+  void Kill() { process_.Kill(); }
+
   std::vector<std::string> Log() const;
   // Waits until the log holds `count` lines that start with `prefix`.
   bool WaitForLines(const std::string& prefix, size_t count = 1, DWORD milliseconds = 10000) const;

@@ -34,11 +34,6 @@ TEST_F(FailedStart, MissingFolderIsALoadError76) {
   ExpectMessageThenEnd(L"Load_Error", L"Load_Error! Error number:76");
 }
 
-TEST_F(FailedStart, Catalogue137EntriesOverflowsTheListHeight) {
-  WriteCatalogue(NumberedCatalogue(137));
-  ExpectMessageThenEnd(L"Load_Error", L"Load_Error! Error number:6");
-}
-
 TEST_F(FailedStart, OverflowInsideTheReadClosesTheListFile) {
   WriteCatalogue(NumberedCatalogue(32768));  // one more than the counter holds
   Process picker = StartPicker();
@@ -53,16 +48,6 @@ TEST_F(FailedStart, OverflowInsideTheReadClosesTheListFile) {
   ::CloseHandle(exclusive);
   ClickButton(box, IDOK);
   EXPECT_TRUE(picker.WaitForExit());
-}
-
-TEST_F(FailedStart, Catalogue136EntriesLoads) {
-  WriteCatalogue(NumberedCatalogue(136));
-  Process picker = StartPicker();
-  const HWND window = picker.WaitForWindow(kPickerClass);
-  ASSERT_NE(window, nullptr);
-  const RECT outer = WindowRect(window);
-  EXPECT_EQ(outer.bottom - outer.top, 136 * 16 + 20);
-  EXPECT_EQ(ListRows(ListBoxOf(window)).back(), L"P136");
 }
 
 TEST_F(FailedStart, SecondCopyEndsSilentlyLeavingExactlyOneWindow) {

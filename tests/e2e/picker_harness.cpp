@@ -108,11 +108,15 @@ Process::Process(Process&& other) noexcept
 
 Process::~Process() {
   if (process_ == nullptr) return;
-  if (::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+  Kill();
+  ::CloseHandle(process_);
+}
+
+void Process::Kill() {
+  if (process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
     ::TerminateProcess(process_, 99);
     ::WaitForSingleObject(process_, 5000);
   }
-  ::CloseHandle(process_);
 }
 
 std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {

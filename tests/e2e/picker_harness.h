@@ -44,6 +44,7 @@ class Process {
   DWORD Id() const { return id_; }
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
+  void Kill();
   // Top-level windows of the process with the class (any when null).
   std::vector<HWND> Windows(const wchar_t* className = nullptr, bool visibleOnly = true) const;
   HWND WaitForWindow(const wchar_t* className, DWORD milliseconds = 10000) const;

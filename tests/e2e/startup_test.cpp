@@ -113,14 +113,22 @@ TEST_P(StoredPosition, PlacesTheWindowsTopLeftCorner) {
 
 INSTANTIATE_TEST_SUITE_P(
     Startup, StoredPosition,
-    ::testing::Values(PositionCase{"FirstRunCentre", std::nullopt, std::nullopt, std::nullopt},
-                      PositionCase{"Stored", L"1500", L"750", POINT{100, 50}},
-                      PositionCase{"LeftOnlyTopZero", L"1500", std::nullopt, POINT{100, 0}},
-                      PositionCase{"TopOnlyIgnored", std::nullopt, L"750", std::nullopt},
-                      PositionCase{"DecimalCommaReadsWholePart", L"1234,5", L"300", POINT{82, 20}},
-                      PositionCase{"PartlyVisibleNotClamped", L"-600", L"-150", POINT{-40, -10}},
-                      PositionCase{"OffEveryMonitorCentre", L"-99999", L"0", std::nullopt},
-                      PositionCase{"AbsurdValueCentre", L"1e40", L"1e40", std::nullopt}),
+    ::testing::Values(
+        PositionCase{"FirstRunCentre", std::nullopt, std::nullopt, std::nullopt},
+        PositionCase{"Stored", L"1500", L"750", POINT{100, 50}},
+        PositionCase{"LeftOnlyTopZero", L"1500", std::nullopt, POINT{100, 0}},
+        PositionCase{"TopOnlyIgnored", std::nullopt, L"750", std::nullopt},
+        PositionCase{"DecimalCommaReadsWholePart", L"1234,5", L"300", POINT{82, 20}},
+        PositionCase{"PartlyVisibleNotClamped", L"-600", L"-150", POINT{-40, -10}},
+        PositionCase{"OffEveryMonitorCentre", L"-99999", L"0", std::nullopt},
+        PositionCase{"AbsurdValueCentre", L"1e40", L"1e40", std::nullopt},
+        PositionCase{"EmptyLeftCentre", L"", L"750", std::nullopt},
+        PositionCase{"TextAbcReadsAsZero", L"abc", L"abc", POINT{0, 0}},
+        PositionCase{"NaNReadsAsZero", L"NaN", L"NaN", POINT{0, 0}},
+        PositionCase{"Minus2500EntirelyLeftOfTheScreenCentre", L"-2500", L"0", std::nullopt},
+        PositionCase{"TenThousandDigitsCentre", std::wstring(10000, L'9'), L"0", std::nullopt},
+        PositionCase{"TenThousandCharacterTextReadsAsZero", std::wstring(10000, L'x'), L"15",
+                     POINT{0, 1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

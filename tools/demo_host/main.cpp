@@ -5,6 +5,7 @@
 //   ZeploDemoHost --register | --unregister
 //   ZeploDemoHost [--log <file>] [--fail <dispid> <code> <description>]...
 //                 [--title <text>] [--no-window] [--no-interface] [--minimized]
+//                 [--stall <dispid>]
 
 #include <windows.h>
 #include <ole2.h>
@@ -49,7 +50,8 @@ constexpr wchar_t kHiddenTitle[] = L"ZeploDemoHost";
 constexpr wchar_t kUsage[] =
     L"usage: ZeploDemoHost --register | --unregister\n"
     L"       ZeploDemoHost [--log <file>] [--fail <dispid> <code> <description>]...\n"
-    L"                     [--title <text>] [--no-window] [--no-interface] [--minimized]";
+    L"                     [--title <text>] [--no-window] [--no-interface] [--minimized]\n"
+    L"                     [--stall <dispid>]";
 
 enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
 
@@ -219,6 +221,7 @@ struct Options {
   bool minimized = false;
   std::optional<RaisedError> fail_158;
   std::optional<RaisedError> fail_159;
+  std::optional<DISPID> stall;
 };
 
 // Decimal, or hexadecimal with 0x; nothing else, so that a typo is not taken
@@ -276,6 +279,14 @@ bool ParseOptions(int count, wchar_t** args, Options& options, std::wstring& err
       (*member == 158 ? options.fail_158 : options.fail_159) =
           RaisedError{static_cast<WORD>(*code), args[i + 3]};
       i += 3;
+    } else if (arg == L"--stall") {
+      if (!take(i, 1)) return false;
+      const std::optional<unsigned long> member = ParseNumber(args[++i], 0xFFFFFFFF);
+      if (!member || (*member != 158 && *member != 159)) {
+        error = L"--stall: the member must be 158 or 159";
+        return false;
+      }
+      options.stall = static_cast<DISPID>(*member);
     } else if (arg == L"--no-window") {
       options.no_window = true;
     } else if (arg == L"--no-interface") {
@@ -682,6 +693,7 @@ int Serve(HINSTANCE instance, int show, const Options& options, EventLog& log) {
   context.answer_diid = !options.no_interface;
   context.fail_158 = options.fail_158;
   context.fail_159 = options.fail_159;
+  context.stall = options.stall;
   context.sink = &window;
   int result = kOk;
   {

@@ -140,6 +140,7 @@ class ZeploObject final : public IDispatch {
       const std::wstring id = std::to_wstring(member);
       const std::wstring detail = (failure ? L"FAILED " : L"") + Printable(std::move(path));
       context_.sink->Record(id + L" " + detail, id + L"  " + detail);
+      if (context_.stall == member) ::Sleep(INFINITE);
       if (failure) {
         if (exception) Raise(*failure, *exception);
         return DISP_E_EXCEPTION;

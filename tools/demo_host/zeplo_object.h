@@ -34,6 +34,8 @@ struct ServerContext {
   bool answer_diid = true;  // false: a host of another version without IZeploProgram
   std::optional<RaisedError> fail_158;
   std::optional<RaisedError> fail_159;
+  // A member that never returns, so that a test can end the host mid-call.
+  std::optional<DISPID> stall;
   EventSink* sink = nullptr;
   // Null when the embedded type library could not be loaded; then the objects still
   // work by dispatch id but offer no type information.

@@ -1,0 +1,70 @@
+#pragma once
+// A picker and a demo host, and what the host received from the picker.
+#include "tests/e2e/demo_host.h"
+#include "tests/e2e/picker_fixture.h"
+
+namespace wendrake::e2e {
+
+using Lines = std::vector<std::string>;
+
+// The log lines of one complete hand-off of the two files.
+inline Lines HandOff(const std::string& file1, const std::string& file2) {
+  return Lines{"created live=1", "158 " + HostDataPath(file1), "159 " + HostDataPath(file2),
+               "released live=0"};
+}
+
+// The log without the host's activation notes.
+inline Lines Calls(const DemoHost& host) {
+  Lines calls;
+  for (const std::string& line : host.Log()) {
+    if (line != "ready" && line != "activated") calls.push_back(line);
+  }
+  return calls;
+}
+
+class HandOffTest : public PickerTest {
+ protected:
+  void SetUp() override {
+    PickerTest::SetUp();
+    WriteCatalogue(
+        "* Name        File1               File2\r\n"
+        "Alpha          a1.pc3              a2.ctb\r\n"
+        "Same           s1.pc3              s one.ctb\r\n"
+        "Same           t1.pc3              t2.ctb\r\n"
+        "NoStyle        n1.pc3\r\n");
+  }
+
+  HWND StartPickerWindow() {
+    picker_.emplace(StartPicker());
+    window_ = picker_->WaitForWindow(kPickerClass);
+    list_ = ListBoxOf(window_);
+    return window_;
+  }
+
+  void ClickRow(int row) {
+    RECT item{};
+    ::SendMessageW(list_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    Click(ScreenPoint(list_, CentreOf(item)));
+  }
+
+  LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
+
+  // Expects the picker's failure message naming `code`, closes it with OK
+  // and checks the picker is still there.
+  void ExpectFailureMessage(const std::wstring& code) {
+    const HWND box = picker_->WaitForWindow(L"#32770");
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_NE(MessageText(box).find(L"Fehler " + code + L":"), std::wstring::npos)
+        << std::string(MessageText(box).begin(), MessageText(box).end());
+    ClickButton(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
+    EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";
+    EXPECT_TRUE(::IsWindowVisible(window_));
+  }
+
+  std::optional<Process> picker_;
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+}  // namespace wendrake::e2e
