@@ -1,10 +1,10 @@
 #include "platform/conversions.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -87,15 +87,19 @@ double TextToNumber(std::wstring_view text) {
 }
 
 std::wstring SingleToText(float value, wchar_t decimalSeparator) {
+  // printf's shortest form with seven digits; the program never changes the
+  // C locale, so "." is its decimal point. (std::to_chars would do, but
+  // brings 150 KB of tables into a 300 KB program.)
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                    std::chars_format::general, 7);
+  const int length = std::snprintf(buffer, sizeof buffer, "%.7G", static_cast<double>(value));
   std::wstring text;
-  for (const char* p = buffer; p != result.ptr; ++p) {
-    switch (*p) {
-      case '.': text += decimalSeparator; break;
-      case 'e': text += L'E'; break;
-      default: text += static_cast<wchar_t>(*p); break;
+  for (int i = 0; i < length; ++i) {
+    const char c = buffer[i];
+    text += c == '.' ? decimalSeparator : static_cast<wchar_t>(c);
+    // Some C runtimes write three exponent digits: keep two, as always.
+    if (c == 'E' && length - (i + 2) > 2 && buffer[i + 2] == '0') {
+      text += static_cast<wchar_t>(buffer[++i]);  // the sign
+      ++i;                                        // the leading zero
     }
   }
   return text == L"-0" ? L"0" : text;
