@@ -20,10 +20,13 @@
 #include <vector>
 
 #include <initguid.h>
+#include "text.h"
 #include "zeplo_program.h"
 
 namespace {
 
+using demo_host::GuidText;
+using demo_host::Utf8;
 using Microsoft::WRL::ComPtr;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -34,22 +37,6 @@ constexpr DISPID kStyle = 159;
 
 // ---------------------------------------------------------------------------
 // Text and paths
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
-}
-
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
-  return text;
-}
 
 std::wstring OwnDirectory() {
   wchar_t path[MAX_PATH * 4] = {};

@@ -13,6 +13,12 @@ class Shutdown : public PickerTest {
     const RECT r = WindowRect(window);
     return POINT{r.left, r.top};
   }
+  // Starts the picker at a stored position.
+  static Process Start(const wchar_t* left, const wchar_t* top) {
+    SetStoredValue(L"Left", left);
+    SetStoredValue(L"Top", top);
+    return StartPicker();
+  }
   void ExpectStored(const wchar_t* left, const wchar_t* top) {
     EXPECT_EQ(StoredValue(L"Left"), left);
     EXPECT_EQ(StoredValue(L"Top"), top);
@@ -20,9 +26,7 @@ class Shutdown : public PickerTest {
 };
 
 TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowByTheDrag) {
-  SetStoredValue(L"Left", L"3000");
-  SetStoredValue(L"Top", L"1500");
-  Process picker = StartPicker();
+  Process picker = Start(L"3000", L"1500");
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   ASSERT_EQ(TopLeft(window).x, 200);
@@ -33,9 +37,7 @@ TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowByTheDrag) {
 }
 
 TEST_F(Shutdown, RightMiddleAndUnmovedPressesLeaveTheWindowInPlace) {
-  SetStoredValue(L"Left", L"3000");
-  SetStoredValue(L"Top", L"1500");
-  Process picker = StartPicker();
+  Process picker = Start(L"3000", L"1500");
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   const POINT from = ScreenPoint(window, kOnStrip);
@@ -80,9 +82,7 @@ TEST_F(Shutdown, CloseRequestFromOutsideStoresThePositionToo) {
 }
 
 TEST_F(Shutdown, AltF4ClosesAndStores) {
-  SetStoredValue(L"Left", L"4500");
-  SetStoredValue(L"Top", L"3000");
-  Process picker = StartPicker();
+  Process picker = Start(L"4500", L"3000");
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   SetStoredValue(L"Left", std::nullopt);
@@ -93,9 +93,7 @@ TEST_F(Shutdown, AltF4ClosesAndStores) {
 }
 
 TEST_F(Shutdown, NegativePositionsOfALeftHandMonitorRoundTrip) {
-  SetStoredValue(L"Left", L"-600");
-  SetStoredValue(L"Top", L"150");
-  Process picker = StartPicker();
+  Process picker = Start(L"-600", L"150");
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TopLeft(window).x, -40);
@@ -106,9 +104,7 @@ TEST_F(Shutdown, NegativePositionsOfALeftHandMonitorRoundTrip) {
 
 TEST_F(Shutdown, At192DpiAFractionalTwipsPositionRoundTripsWithADecimalPoint) {
   SetLogPixels(192);  // 7.5 twips a pixel
-  SetStoredValue(L"Left", L"757.5");
-  SetStoredValue(L"Top", L"382.5");
-  Process picker = StartPicker();
+  Process picker = Start(L"757.5", L"382.5");
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(TopLeft(window).x, 101);

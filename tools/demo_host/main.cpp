@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "text.h"
 #include "zeplo_object.h"
 
 // The GUIDs of the host's type library are defined in this translation unit.
@@ -39,8 +40,10 @@ HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID library, WORD major, WORD minor,
 
 namespace {
 
+using demo_host::GuidText;
 using demo_host::RaisedError;
 using demo_host::ServerContext;
+using demo_host::Utf8;
 using Microsoft::WRL::ComPtr;
 
 constexpr wchar_t kProgId[] = L"ZeploProgram";
@@ -131,24 +134,6 @@ class Apartment {
 
 // ---------------------------------------------------------------------------
 // Text
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(size > 0 ? size : 0, '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-  }
-  return result;
-}
-
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
-  return text;
-}
 
 std::wstring HresultText(HRESULT hr) {
   wchar_t text[16] = {};
