@@ -269,13 +269,11 @@ LRESULT Wendrake_frm1::OnPaint() {
   const SIZE size = backgroundSize_.cx > 0 ? backgroundSize_ : kBackgroundPicture;
   DrawPicture(dc, background_, kBackgroundPicture, RECT{0, 0, size.cx, size.cy});
   // The strip shows its picture unstretched, cut at the control's edges.
-  const RECT strip = ImageArea(img_Move);
-  DrawPicture(dc, titleStrip_,
-              SIZE{std::min<LONG>(kStripPicture.cx, strip.right - strip.left),
-                   std::min<LONG>(kStripPicture.cy, strip.bottom - strip.top)},
-              RECT{strip.left, strip.top,
-                   strip.left + std::min<LONG>(kStripPicture.cx, strip.right - strip.left),
-                   strip.top + std::min<LONG>(kStripPicture.cy, strip.bottom - strip.top)});
+  const RECT area = ImageArea(img_Move);
+  const SIZE shown{std::min<LONG>(kStripPicture.cx, area.right - area.left),
+                   std::min<LONG>(kStripPicture.cy, area.bottom - area.top)};
+  DrawPicture(dc, titleStrip_, shown,
+              RECT{area.left, area.top, area.left + shown.cx, area.top + shown.cy});
   ::EndPaint(Hwnd(), &paint);
   return 0;
 }
