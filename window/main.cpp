@@ -7,6 +7,10 @@
 #include "window/wendrake_frm1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL on demand (COM, the common controls, input
+  // methods): such loads then look in System32 alone, never in the current
+  // folder, where a planted DLL would run with the user's rights.
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   using namespace wendrake;
   try {
     Application app(L"Local\\L-VORDANS.VUX-Wendrake");

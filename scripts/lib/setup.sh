@@ -8,13 +8,19 @@ BUILD="$ROOT/build"
 mkdir -p "$BUILD"
 
 PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
-  wine wine64 xvfb xdotool imagemagick googletest clang-format clang libclang-rt-14-dev)
+  wine wine64 xvfb xdotool imagemagick googletest clang-format clang libclang-rt-14-dev nsis)
 
 install_packages() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
   done
+  # The installer's NSIS stub is 32-bit: a 64-bit-only Wine "runs" it as a
+  # silent no-op that reports success.
+  if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    missing+=(wine32:i386)
+  fi
   if ((${#missing[@]})); then
     echo "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -26,7 +32,8 @@ install_packages() {
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko downloads, and no menu entries written into the user's home.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 STARTED_XVFB=""
 start_display() {
@@ -77,10 +84,10 @@ start_wine() {
   wine wineboot </dev/null >/dev/null 2>&1 || true
   # A new prefix keeps its service database locked for about 20 s while its
   # first services time out; COM started meanwhile hangs. Wait for RpcSs.
-  local out
+  # Its answer goes to a file: services started now would hold a pipe open.
   for _ in $(seq 60); do
-    out=$(wine net start RpcSs 2>&1 </dev/null || true)
-    grep -q "locked" <<<"$out" || break
+    wine net start RpcSs </dev/null >"$BUILD/rpcss.log" 2>&1 || true
+    grep -q "locked" "$BUILD/rpcss.log" || break
     sleep 2
   done
   # Without a window manager Wine waits 2 s on every hide; crash dialogs

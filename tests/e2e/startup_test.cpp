@@ -49,6 +49,8 @@ TEST_F(Startup, BackgroundStretchesToTheFullHeightStripAndCloseMarkShowAndSurviv
   ASSERT_NE(window, nullptr);
   const LONG bottom = ClientRect(window).bottom - 1;
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  // Shown is not yet painted: wait for the close mark to appear.
+  ASSERT_TRUE(WaitFor([&] { return IsRed(ScreenPixel(window, POINT{72, 4})); }, 3000));
   for (int pass = 0; pass < 2; ++pass) {
     // The background's columns are uniform: its colour at the last row
     // matches the one near the top only when it is stretched all the way.
