@@ -9,7 +9,8 @@ function(wendrake_defaults target)
   if(WIN32)
     target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                 _WIN32_WINNT=0x0A00)
-    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+    # Size over speed: the program waits on the user, not on its own code.
+    target_compile_options(${target} PRIVATE -Os -ffunction-sections -fdata-sections)
     target_link_options(${target} PRIVATE -static -s -Wl,--gc-sections -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
   elseif(WENDRAKE_SANITIZE)
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-sanitize-recover=all
