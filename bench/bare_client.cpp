@@ -29,6 +29,8 @@
 #include <initguid.h>
 #include "zeplo_program.h"
 
+#include "clock.h"
+
 namespace {
 
 constexpr const wchar_t* kFiles[2][2] = {
@@ -37,17 +39,6 @@ constexpr const wchar_t* kFiles[2][2] = {
     {L"C:\\ProgramData\\L-VORDANS\\MORKA\\a3farbe.pc3",
      L"C:\\ProgramData\\L-VORDANS\\MORKA\\farbe.ctb"},
 };
-
-double Now() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
 
 struct RoundTimes {
   double created;  // CLSIDFromProgID, CoCreateInstance and QueryInterface

@@ -36,6 +36,8 @@
 #include <string_view>
 #include <vector>
 
+#include "clock.h"
+
 namespace {
 
 // Every process started and not yet ended: a failed measurement ends them,
@@ -47,17 +49,6 @@ std::vector<HANDLE> running;
   std::fflush(stdout);
   for (const HANDLE process : running) ::TerminateProcess(process, 99);
   std::exit(1);
-}
-
-double Now() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerMs;
 }
 
 double Median(std::vector<double> values) {

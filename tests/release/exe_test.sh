@@ -9,16 +9,7 @@ exe=$1 probe=$2 manifest_source=$3 version=$4 numbers=$5
 work=$(mktemp -d "${TMPDIR:-/tmp}/wendrake-exe.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else fail "$what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 x86_64-w64-mingw32-objdump -p "$exe" >"$work/headers" || fail "objdump -p"
 x86_64-w64-mingw32-objdump -h "$exe" >"$work/sections" || fail "objdump -h"

@@ -25,16 +25,7 @@ win_instdir='C:\Program Files\VUX-Wendrake'
 own_instdir="$c/Werkzeuge/VUX-Wendrake"
 win_own_instdir='C:\Werkzeuge\VUX-Wendrake'
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else fail "$what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 finish() {
   if ((failures)); then
     echo "$failures check(s) failed"

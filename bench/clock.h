@@ -1,0 +1,14 @@
+#pragma once
+// Milliseconds on the performance counter, for the benchmark tools.
+#include <windows.h>
+
+inline double Now() {
+  static const double ticksPerMs = [] {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(frequency.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER now;
+  ::QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
