@@ -20,7 +20,7 @@ class BaseWindow {
   BaseWindow(const BaseWindow&) = delete;
   BaseWindow& operator=(const BaseWindow&) = delete;
 
-  static void RegisterClass(WNDCLASSEXW wc) {
+  static void RegisterWindowClass(WNDCLASSEXW wc) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);

@@ -67,7 +67,7 @@ void Wendrake_frm1::Create() {
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  RegisterClass(wc);
+  RegisterWindowClass(wc);
   // A palette beside the CAD window: no frame, no taskbar button.
   CreateWindowOf(kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0, 0,
                  PixelsX(design::kWindowWidth), PixelsY(design::kWindowHeight));
