@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "clock.h"
+#include "tests/e2e/picker_harness.h"
 
 namespace {
 
@@ -299,19 +300,6 @@ Timing WaitForHandOff(LogFollower& log, double start, const Child& actor, const 
   }
 }
 
-void SendMouse(DWORD flags, POINT screen = {}) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    // Absolute coordinates run from 0 to 65535 across the primary screen.
-    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = ::MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = ::MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  ::SendInput(1, &input, sizeof input);
-}
-
 POINT RowCentre(HWND list, int row) {
   RECT item{};
   if (::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row),
@@ -432,7 +420,7 @@ int Click(int reps, const std::wstring& pickerExe, const std::wstring& logPath,
     // the row already selected would not.
     const int row = pickerActions++ % 2;
     if (side.kind == Side::Kind::kClick) {
-      SendMouse(MOUSEEVENTF_MOVE, RowCentre(list, row));
+      wendrake::e2e::MoveMouse(RowCentre(list, row));
       ::Sleep(50);
       log.Skip();
       // A click with no time held: the press and the release in one call.

@@ -74,7 +74,27 @@ std::wstring Printable(std::wstring text) {
   return text;
 }
 
-class ZeploObject final : public IDispatch {
+// The reference count both of our COM classes keep; the object deletes itself
+// with the last reference.
+template <class Interface>
+class RefCounted : public Interface {
+ public:
+  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  RefCounted() = default;
+  virtual ~RefCounted() = default;
+
+ private:
+  LONG references_ = 1;
+};
+
+class ZeploObject final : public RefCounted<IDispatch> {
  public:
   explicit ZeploObject(const ServerContext& context) : context_(context) {
     RecordCount(L"created live=", InterlockedIncrement(&g_live_objects));
@@ -93,12 +113,6 @@ class ZeploObject final : public IDispatch {
       return S_OK;
     }
     return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
   }
 
   // IDispatch
@@ -153,7 +167,7 @@ class ZeploObject final : public IDispatch {
   }
 
  private:
-  ~ZeploObject() { RecordCount(L"released live=", InterlockedDecrement(&g_live_objects)); }
+  ~ZeploObject() override { RecordCount(L"released live=", InterlockedDecrement(&g_live_objects)); }
 
   void RecordCount(const wchar_t* event, LONG live) noexcept {
     try {
@@ -174,11 +188,10 @@ class ZeploObject final : public IDispatch {
   }
 
   const ServerContext& context_;
-  LONG references_ = 1;
 };
 
 // One factory for the whole run; CoRevokeClassObject drops COM's reference.
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public RefCounted<IClassFactory> {
  public:
   explicit ClassFactory(const ServerContext& context) : context_(context) {}
   ClassFactory(const ClassFactory&) = delete;
@@ -194,12 +207,6 @@ class ClassFactory final : public IClassFactory {
     }
     return E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
@@ -213,10 +220,9 @@ class ClassFactory final : public IClassFactory {
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
  private:
-  ~ClassFactory() = default;
+  ~ClassFactory() override = default;
 
   const ServerContext& context_;
-  LONG references_ = 1;
 };
 
 }  // namespace
