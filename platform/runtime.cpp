@@ -69,11 +69,15 @@ POINT ToParentClient(HWND window, POINT screen) {
 
 }  // namespace
 
+// A program that declares no DPI awareness sees one system DPI for its whole
+// life, so the screen is asked once rather than for every conversion.
 float TwipsPerPixelX() {
-  return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
+  static const float twipsPerPixel = 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSX));
+  return twipsPerPixel;
 }
 float TwipsPerPixelY() {
-  return 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
+  static const float twipsPerPixel = 1440.0f / static_cast<float>(ScreenDpi(LOGPIXELSY));
+  return twipsPerPixel;
 }
 float ScreenWidthTwips() {
   return static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * TwipsPerPixelX();

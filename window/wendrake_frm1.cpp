@@ -72,7 +72,6 @@ void Wendrake_frm1::Create() {
   CreateWindowOf(kClassName, kCaption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0, 0,
                  PixelsX(design::kWindowWidth), PixelsY(design::kWindowHeight));
   CreateListBox();
-  CreateCloseTooltip();
 }
 
 void Wendrake_frm1::CreateListBox() {
@@ -101,11 +100,6 @@ void Wendrake_frm1::CreateCloseTooltip() {
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                         nullptr, Module(), nullptr));
   if (!closeTooltip_) return;  // the window works without its tooltip
-  TTTOOLINFOW tool = CloseTool();
-  ::SendMessageW(closeTooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-TTTOOLINFOW Wendrake_frm1::CloseTool() const {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_SUBCLASS;
@@ -113,7 +107,7 @@ TTTOOLINFOW Wendrake_frm1::CloseTool() const {
   tool.uId = 1;
   tool.rect = ImageArea(img_Close);
   tool.lpszText = const_cast<wchar_t*>(L"Beenden");
-  return tool;
+  ::SendMessageW(closeTooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 RECT Wendrake_frm1::ImageArea(const TwipsRect& control) const {
@@ -124,6 +118,10 @@ RECT Wendrake_frm1::ImageArea(const TwipsRect& control) const {
 
 void Wendrake_frm1::Show() {
   ::ShowWindow(Hwnd(), SW_SHOW);
+  // The tooltip waits until the window is painted: nobody can point at the
+  // close spot before, and creating it costs more than the rest of the show.
+  ::UpdateWindow(Hwnd());
+  CreateCloseTooltip();
 }
 
 void Wendrake_frm1::Form_Load() {
@@ -171,8 +169,6 @@ void Wendrake_frm1::LoadSequence() {
 
   img_Move.Left = ToSingle(img_Move.Left / ScaleFactor);
   img_Close.Left = ToSingle(img_Close.Left / ScaleFactor);
-  TTTOOLINFOW tool = CloseTool();
-  ::SendMessageW(closeTooltip_.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 
   const std::wstring left = GetSetting(kPositionApplication, kPositionSection, L"Left");
   const std::wstring top = GetSetting(kPositionApplication, kPositionSection, L"Top");

@@ -20,11 +20,12 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
  public:
   explicit Wendrake_frm1(Application& app);
 
-  // Creates the window and its controls with their design values, hidden.
+  // Creates the window and the list with their design values, hidden.
   void Create();
   // The start-up sequence with the program's only error trap. Afterwards
   // the window is either ready to show or already unloaded (Hwnd() null).
   void Form_Load();
+  // Shows and paints the window, then gives the close spot its tooltip.
   void Show();
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -55,7 +56,6 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
   bool IsOnAnyMonitor(TwipsPoint position) const;
   void CreateListBox();
   void CreateCloseTooltip();
-  TTTOOLINFOW CloseTool() const;
   // An image control's area in client pixels.
   RECT ImageArea(const TwipsRect& control) const;
 
