@@ -15,7 +15,7 @@
 //   registry  one value of the picker's settings key
 //   font      an 8 point "MS Shell Dlg 2"
 //   listbox   a child list box with that font and four rows
-//   tooltip   a tooltip window with one tool
+//   tooltip   a tooltip window with one tool, after the window is shown
 //   topmost   the window made topmost
 // The DLLs are loaded at run time: an import, even one never called, would
 // make the loader map its DLL for the bare window too.
@@ -151,6 +151,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     }
   }
+  if (Has(steps, L"topmost")) {
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+
+  ::ShowWindow(window, SW_SHOW);
+  // As in the picker: the tooltip once the window is painted.
+  ::UpdateWindow(window);
   HWND tooltip = nullptr;
   if (Has(steps, L"tooltip")) {
     // The class is registered by comctl32 when it loads.
@@ -168,11 +175,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     tool.lpszText = const_cast<wchar_t*>(L"Beenden");
     ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
-  if (Has(steps, L"topmost")) {
-    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  }
-
-  ::ShowWindow(window, SW_SHOW);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
