@@ -19,11 +19,12 @@ class ListBoxRows {
   HWND list_;
 };
 
-}  // namespace
-
+// The list file below the all-users application data folder.
 std::wstring PlotterListPath(const std::wstring& commonDataPath) {
   return commonDataPath + L"\\L-VORDANS\\ZEPLO-Plotter\\ZEPLO_Plotter.txt";
 }
+
+}  // namespace
 
 int16_t ReadPlotterList(const std::wstring& commonDataPath, HWND list, PlotterTable& plotters) {
   TextFile file = TextFile::OpenForInput(PlotterListPath(commonDataPath));

@@ -8,9 +8,6 @@
 
 namespace wendrake {
 
-// The list file below the all-users application data folder.
-std::wstring PlotterListPath(const std::wstring& commonDataPath);
-
 // Reads the list file into `plotters` and appends each name to the list box;
 // returns the number of entries. Fails with 53 (no file), 76 (no folder), 6
 // (more than 32767 entries) or the code of another system error.

@@ -109,12 +109,6 @@ void SetTwipsRect(HWND window, const TwipsRect& rect) {
                  PixelsY(rect.Height), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-float InnerWidthTwips(HWND window) {
-  RECT r{};
-  ::GetClientRect(window, &r);
-  return static_cast<float>(r.right - r.left) * TwipsPerPixelX();
-}
-
 void ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title) {
   ::MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(title).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);

@@ -61,7 +61,6 @@ struct TwipsRect {
 };
 TwipsRect GetTwipsRect(HWND window);
 void SetTwipsRect(HWND window, const TwipsRect& rect);
-float InnerWidthTwips(HWND window);
 
 // Modal message with an exclamation icon and an OK button.
 void ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title);

@@ -11,15 +11,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <initializer_list>
+#include <functional>
 #include <iterator>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include <initguid.h>
+#include "tests/e2e/demo_host.h"
 #include "text.h"
 #include "zeplo_program.h"
 
@@ -28,26 +27,12 @@ namespace {
 using demo_host::GuidText;
 using demo_host::Utf8;
 using Microsoft::WRL::ComPtr;
-using namespace std::chrono_literals;
+using wendrake::e2e::DemoHost;
+using wendrake::e2e::Process;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kTimeout = 10s;
 constexpr DISPID kConfiguration = 158;
 constexpr DISPID kStyle = 159;
-
-// ---------------------------------------------------------------------------
-// Text and paths
-
-std::wstring OwnDirectory() {
-  wchar_t path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring directory(path, length);
-  return directory.substr(0, directory.find_last_of(L'\\') + 1);
-}
-
-std::wstring HostPath() {
-  return OwnDirectory() + L"ZeploDemoHost.exe";
-}
 
 std::wstring OwnPath() {
   wchar_t path[MAX_PATH * 4] = {};
@@ -55,210 +40,31 @@ std::wstring OwnPath() {
   return std::wstring(path, length);
 }
 
-// Quoting that CommandLineToArgvW undoes.
-std::wstring Quote(std::wstring_view argument) {
-  std::wstring quoted = L"\"";
-  size_t backslashes = 0;
-  for (const wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, L'\\');
-  return quoted + L"\"";
-}
-
 std::wstring ClassKey() {
   return L"Software\\Classes\\CLSID\\" + GuidText(CLSID_ZeploProgram);
 }
 
-// ---------------------------------------------------------------------------
-// Processes, windows, log
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle = nullptr) : handle_(handle) {}
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  Handle& operator=(Handle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// Keeps this thread's windows responsive while a test waits for another process.
-void PumpFor(std::chrono::milliseconds time) {
-  const auto end = Clock::now() + time;
-  do {
+// Waits with this thread's windows kept responsive, for activation between
+// them and the host's.
+bool WaitPumping(const std::function<bool()>& condition) {
+  return wendrake::e2e::WaitFor([&] {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
-  } while (Clock::now() < end);
+    return condition();
+  });
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = kTimeout) {
-  const auto end = Clock::now() + timeout;
-  while (!condition()) {
-    if (Clock::now() > end) return false;
-    PumpFor(10ms);
-  }
-  return true;
+// The log without "activated": activation depends on the desktop, not on calls.
+std::vector<std::string> Events(const DemoHost& host) {
+  std::vector<std::string> lines = host.Log();
+  std::erase(lines, "activated");
+  return lines;
 }
 
-std::vector<HWND> TopLevelWindowsOf(DWORD process_id) {
-  std::pair<DWORD, std::vector<HWND>> search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& [id, found] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == id) found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.second;
+size_t Count(const DemoHost& host, std::string_view line) {
+  const std::vector<std::string> lines = host.Log();
+  return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
 }
-
-DWORD ProcessOf(HWND window) {
-  DWORD id = 0;
-  GetWindowThreadProcessId(window, &id);
-  return id;
-}
-
-// A host process, closed the way a user closes it (WM_CLOSE to its windows) when
-// the test ends. Killing it instead would leave its class object registered and
-// the Wine session answering RPC_S_SERVER_UNAVAILABLE.
-class Host {
- public:
-  explicit Host(std::initializer_list<std::wstring> arguments) {
-    std::wstring command = Quote(HostPath());
-    for (const std::wstring& argument : arguments) command += L" " + Quote(argument);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(HostPath().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info)) {
-      CloseHandle(info.hThread);
-      process_ = Handle(info.hProcess);
-      id_ = info.dwProcessId;
-    }
-  }
-  // A host that COM started, found through its window.
-  explicit Host(HWND window)
-      : process_(
-            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessOf(window))),
-        id_(ProcessOf(window)) {}
-  Host(Host&&) = default;
-  ~Host() {
-    if (process_.get() && !Close()) TerminateProcess(process_.get(), 99);
-  }
-
-  bool started() const { return process_.get() != nullptr; }
-  DWORD id() const { return id_; }
-  std::vector<HWND> windows() const { return TopLevelWindowsOf(id_); }
-
-  // Returns the exit code, or nothing if the host did not end in time.
-  std::optional<DWORD> Close() {
-    for (HWND window : windows()) PostMessageW(window, WM_CLOSE, 0, 0);
-    return WaitForExit();
-  }
-
-  std::optional<DWORD> WaitForExit() {
-    if (!WaitUntil([&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; })) {
-      return std::nullopt;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
-    process_ = Handle();
-    return code;
-  }
-
- private:
-  Handle process_;
-  DWORD id_ = 0;
-};
-
-// Runs the host for one action, such as --register, and returns its exit code.
-std::optional<DWORD> RunHost(std::initializer_list<std::wstring> arguments) {
-  Host host(arguments);
-  if (!host.started()) return std::nullopt;
-  return host.WaitForExit();
-}
-
-// The host's log, in a file of its own for each test.
-class Log {
- public:
-  Log() {
-    wchar_t directory[MAX_PATH] = {};
-    GetTempPathW(static_cast<DWORD>(std::size(directory)), directory);
-    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = test->name();  // ASCII, as every test name
-    path_ = std::wstring(directory) + L"demo_host_" + std::wstring(name.begin(), name.end()) +
-            L"_" + std::to_wstring(GetCurrentProcessId()) + L".log";
-    DeleteFileW(path_.c_str());
-  }
-  Log(const Log&) = delete;
-  Log& operator=(const Log&) = delete;
-  ~Log() {
-    if (testing::Test::HasFailure()) {
-      std::printf("host log:\n");
-      for (const std::string& line : Lines()) std::printf("  %s\n", line.c_str());
-    }
-    DeleteFileW(path_.c_str());
-  }
-
-  const std::wstring& path() const { return path_; }
-
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    Handle file(CreateFileW(path_.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-      text.append(buffer, read);
-    }
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-      lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-  }
-
-  // The lines without "activated": activation depends on the desktop, not on calls.
-  std::vector<std::string> Events() const {
-    std::vector<std::string> lines = Lines();
-    std::erase(lines, "activated");
-    return lines;
-  }
-
-  size_t Count(std::string_view line) const {
-    const std::vector<std::string> lines = Lines();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-  }
-
-  bool WaitFor(std::string_view line, size_t occurrences = 1) const {
-    return WaitUntil([&] { return Count(line) >= occurrences; });
-  }
-
- private:
-  std::wstring path_;
-};
 
 // ---------------------------------------------------------------------------
 // Automation
@@ -304,7 +110,7 @@ ComPtr<IDispatch> ConnectToHost() {
   return program;
 }
 
-class DemoHost : public testing::Test {
+class DemoHostTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
@@ -323,10 +129,9 @@ const std::wstring kStylePath = L"C:\\ProgramData\\L-VORDANS\\MORKA\\Stile\\p1.s
 
 // ---------------------------------------------------------------------------
 
-TEST_F(DemoHost, ChecksAndConvertsArguments) {
-  Log log;
-  Host host({L"--log", log.path()});
-  ASSERT_TRUE(log.WaitFor("ready"));
+TEST_F(DemoHostTest, ChecksAndConvertsArguments) {
+  DemoHost host;
+  ASSERT_TRUE(host.WaitForLines("ready"));
   ComPtr<IDispatch> program = ConnectToHost();
   ASSERT_TRUE(program);
 
@@ -352,7 +157,7 @@ TEST_F(DemoHost, ChecksAndConvertsArguments) {
   // A line break in a path must not start a line of its own in the log.
   EXPECT_EQ(CallWithPath(program.Get(), kConfiguration, L"C:\\p1\r\nreleased live=0"), S_OK);
   program.Reset();
-  ASSERT_TRUE(log.WaitFor("released live=0"));
+  ASSERT_TRUE(host.WaitForLines("released live=0"));
   EXPECT_EQ(host.Close(), 0u);
 
   const std::vector<std::string> expected = {"ready",
@@ -362,22 +167,21 @@ TEST_F(DemoHost, ChecksAndConvertsArguments) {
                                              "158 C:\\p1??released live=0",
                                              "released live=0",
                                              "exit"};
-  EXPECT_EQ(log.Events(), expected);
+  EXPECT_EQ(Events(host), expected);
 }
 
-TEST_F(DemoHost, RejectsUnusableFailOptions) {
-  EXPECT_EQ(RunHost({L"--fail", L"160", L"1", L"x"}), 2u);
-  EXPECT_EQ(RunHost({L"--fail", L"158", L"65536", L"x"}), 2u);
-  EXPECT_EQ(RunHost({L"--fail", L"158", L"1"}), 2u);
+TEST_F(DemoHostTest, RejectsUnusableFailOptions) {
+  EXPECT_EQ(DemoHost::Run(L"--fail 160 1 x"), 2u);
+  EXPECT_EQ(DemoHost::Run(L"--fail 158 65536 x"), 2u);
+  EXPECT_EQ(DemoHost::Run(L"--fail 158 1"), 2u);
 }
 
-TEST_F(DemoHost, MorkaWindowListsEventsAndLogsActivation) {
-  Log log;
-  Host host({L"--log", log.path()});
-  ASSERT_TRUE(log.WaitFor("ready"));
+TEST_F(DemoHostTest, MorkaWindowListsEventsAndLogsActivation) {
+  DemoHost host;
+  ASSERT_TRUE(host.WaitForLines("ready"));
   const HWND morka = FindWindowW(nullptr, L"MORKA");
   ASSERT_NE(morka, nullptr);
-  EXPECT_EQ(ProcessOf(morka), host.id());
+  EXPECT_EQ(host.MainWindow(), morka);
   EXPECT_TRUE(IsWindowVisible(morka));
   EXPECT_FALSE(IsIconic(morka));
 
@@ -398,17 +202,17 @@ TEST_F(DemoHost, MorkaWindowListsEventsAndLogsActivation) {
                                      200, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(other, nullptr);
   SetForegroundWindow(other);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }));
-  const size_t activations = log.Count("activated");
+  ASSERT_TRUE(WaitPumping([&] { return GetForegroundWindow() == other; }));
+  const size_t activations = Count(host, "activated");
   SetForegroundWindow(morka);
-  EXPECT_TRUE(log.WaitFor("activated", activations + 1));
+  EXPECT_TRUE(WaitPumping([&] { return Count(host, "activated") > activations; }));
   DestroyWindow(other);
 
   program.Reset();
   EXPECT_EQ(host.Close(), 0u);
 }
 
-TEST_F(DemoHost, ComStartsTheRegisteredHostWhenNoneRuns) {
+TEST_F(DemoHostTest, ComStartsTheRegisteredHostWhenNoneRuns) {
   ASSERT_EQ(FindWindowW(nullptr, L"MORKA"), nullptr) << "a host from elsewhere is running";
   const auto start = Clock::now();
   ComPtr<IDispatch> program = ConnectToHost();
@@ -422,7 +226,9 @@ TEST_F(DemoHost, ComStartsTheRegisteredHostWhenNoneRuns) {
   // The window exists by the time creation returns.
   const HWND morka = FindWindowW(nullptr, L"MORKA");
   ASSERT_NE(morka, nullptr);
-  Host host(morka);
+  DWORD id = 0;
+  GetWindowThreadProcessId(morka, &id);
+  Process host = Process::Attach(id);
   EXPECT_EQ(CallWithPath(program.Get(), kConfiguration, kConfigurationPath), S_OK);
   program.Reset();
   EXPECT_EQ(host.Close(), 0u);
@@ -433,7 +239,7 @@ class RestoreRegistration {
  public:
   ~RestoreRegistration() {
     RegDeleteTreeW(HKEY_CURRENT_USER, ClassKey().c_str());
-    RunHost({L"--register"});
+    DemoHost::Run(L"--register");
   }
 };
 
@@ -462,26 +268,26 @@ bool InterfaceRegistered() {
   return true;
 }
 
-TEST_F(DemoHost, UnregisterRemovesWhatRegisterWrites) {
+TEST_F(DemoHostTest, UnregisterRemovesWhatRegisterWrites) {
   RestoreRegistration restore;
-  ASSERT_EQ(RunHost({L"--unregister"}), 0u);
+  ASSERT_EQ(DemoHost::Run(L"--unregister"), 0u);
   CLSID clsid{};
   EXPECT_EQ(CLSIDFromProgID(L"ZeploProgram", &clsid), CO_E_CLASSSTRING);
   EXPECT_EQ(LocalServer(), L"");
   EXPECT_FALSE(TypeLibRegistered());
   EXPECT_FALSE(InterfaceRegistered());
-  EXPECT_EQ(RunHost({L"--unregister"}), 0u) << "nothing left to remove is no failure";
+  EXPECT_EQ(DemoHost::Run(L"--unregister"), 0u) << "nothing left to remove is no failure";
 
-  ASSERT_EQ(RunHost({L"--register"}), 0u);
+  ASSERT_EQ(DemoHost::Run(L"--register"), 0u);
   EXPECT_EQ(CLSIDFromProgID(L"ZeploProgram", &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_ZeploProgram);
-  EXPECT_EQ(LocalServer(), L"\"" + HostPath() + L"\"");
+  EXPECT_EQ(LocalServer(), L"\"" + DemoHost::Exe() + L"\"");
   EXPECT_TRUE(TypeLibRegistered());
   EXPECT_TRUE(InterfaceRegistered());
 }
 
 // The CAD application registers the same class; the demo host must not break it.
-TEST_F(DemoHost, LeavesAnotherProgramsRegistrationAlone) {
+TEST_F(DemoHostTest, LeavesAnotherProgramsRegistrationAlone) {
   RestoreRegistration restore;
   const std::wstring other = L"\"" + OwnPath() + L"\" /automation";
   HKEY key = nullptr;
@@ -492,9 +298,9 @@ TEST_F(DemoHost, LeavesAnotherProgramsRegistrationAlone) {
                  static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
 
-  EXPECT_EQ(RunHost({L"--register"}), 1u);
+  EXPECT_EQ(DemoHost::Run(L"--register"), 1u);
   EXPECT_EQ(LocalServer(), other);
-  EXPECT_EQ(RunHost({L"--unregister"}), 0u);
+  EXPECT_EQ(DemoHost::Run(L"--unregister"), 0u);
   EXPECT_EQ(LocalServer(), other);
 }
 

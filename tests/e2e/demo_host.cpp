@@ -1,5 +1,8 @@
 #include "tests/e2e/demo_host.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -20,9 +23,8 @@ std::wstring DemoHost::Exe() {
   return FromBuildPath(DEMO_HOST_EXE);
 }
 
-bool DemoHost::Registration(const wchar_t* option) {
-  Process registration = Process::Start(Exe(), option);
-  return registration.WaitForExit(30000) == 0u;
+std::optional<DWORD> DemoHost::Run(const std::wstring& arguments) {
+  return Process::Start(Exe(), arguments).WaitForExit(30000);
 }
 
 DemoHost::DemoHost(const std::wstring& options)
@@ -32,8 +34,11 @@ DemoHost::DemoHost(const std::wstring& options)
 }
 
 DemoHost::~DemoHost() {
-  for (HWND window : process_.Windows(nullptr, false)) ::PostMessageW(window, WM_CLOSE, 0, 0);
-  process_.WaitForExit(5000);
+  process_.Close(5000);
+  if (testing::Test::HasFailure()) {
+    std::printf("host log:\n");
+    for (const std::string& line : Log()) std::printf("  %s\n", line.c_str());
+  }
   ::DeleteFileW(logPath_.c_str());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The demo host in its own process, standing in for MORKA, with the log of
 // every call it received.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,14 @@ class DemoHost {
   ~DemoHost();  // closes it as a user would close its window
 
   static std::wstring Exe();
-  // Runs the host with --register or --unregister and waits for it.
-  static bool Registration(const wchar_t* option);
+  // Runs the host for one action, such as --register, and returns its exit
+  // code.
+  static std::optional<DWORD> Run(const std::wstring& arguments);
 
   // Ends the host at once, as a crash would.
   void Kill() { process_.Kill(); }
+  // Closes it as a user would close its window; returns its exit code.
+  std::optional<DWORD> Close() { return process_.Close(); }
 
   std::vector<std::string> Log() const;
   // Waits until the log holds `count` lines that start with `prefix`.

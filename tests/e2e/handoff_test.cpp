@@ -57,11 +57,11 @@ TEST_F(HandOffTest, HostTitleThatBeginsWithMorkaIsActivatedAndAMinimisedHostRest
 }
 
 TEST_F(HandOffTest, UnregisteredHostShowsAMessageAndTheNextClickSucceeds) {
-  ASSERT_TRUE(DemoHost::Registration(L"--unregister"));
+  ASSERT_EQ(DemoHost::Run(L"--unregister"), 0u);
   ASSERT_NE(StartPickerWindow(), nullptr);
   ClickRow(0);
   ExpectFailureMessage(L"429");
-  ASSERT_TRUE(DemoHost::Registration(L"--register"));
+  ASSERT_EQ(DemoHost::Run(L"--register"), 0u);
   DemoHost host;
   ClickRow(1);
   ASSERT_TRUE(host.WaitForLines("released"));

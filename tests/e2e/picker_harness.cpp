@@ -103,6 +103,12 @@ Process Process::Start(const std::wstring& exe, const std::wstring& arguments) {
   return Process(info.hProcess, info.dwProcessId);
 }
 
+Process Process::Attach(DWORD id) {
+  return Process(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id),
+      id);
+}
+
 Process::Process(Process&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)), id_(other.id_) {}
 
@@ -169,6 +175,11 @@ void SendMouse(DWORD flags, POINT screen = {}) {
 }
 
 }  // namespace
+
+std::optional<DWORD> Process::Close(DWORD milliseconds) {
+  for (HWND window : Windows(nullptr, false)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+  return WaitForExit(milliseconds);
+}
 
 std::vector<HWND> Process::Windows(const wchar_t* className, bool visibleOnly) const {
   return TopLevelWindows(id_, className, visibleOnly);

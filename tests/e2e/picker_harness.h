@@ -37,6 +37,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000)
 class Process {
  public:
   static Process Start(const std::wstring& exe, const std::wstring& arguments = {});
+  // A process somebody else started, such as a server that COM launched.
+  static Process Attach(DWORD id);
   Process(Process&& other) noexcept;
   Process& operator=(Process&&) = delete;
   ~Process();  // a process still running is killed
@@ -45,6 +47,9 @@ class Process {
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
   void Kill();
+  // Asks each of its top-level windows to close, as a user would, and waits
+  // for the exit code.
+  std::optional<DWORD> Close(DWORD milliseconds = 10000);
   // Top-level windows of the process with the class (any when null).
   std::vector<HWND> Windows(const wchar_t* className = nullptr, bool visibleOnly = true) const;
   HWND WaitForWindow(const wchar_t* className, DWORD milliseconds = 10000) const;

@@ -426,6 +426,14 @@ HRESULT LoadOwnTypeLib(const std::wstring& exe, OwnTypeLib& own) {
   return S_OK;
 }
 
+// Registering and unregistering both need the library; without it they stop.
+bool LoadOwnTypeLibOrReport(EventLog& log, const std::wstring& exe, OwnTypeLib& own) {
+  const HRESULT hr = LoadOwnTypeLib(exe, own);
+  if (FAILED(hr))
+    ReportError(log, L"cannot load the type library in " + exe + L": " + HresultText(hr));
+  return SUCCEEDED(hr);
+}
+
 std::wstring RegisteredTypeLibPath(const TLIBATTR& attributes) {
   Bstr path;
   if (FAILED(QueryPathOfRegTypeLib(attributes.guid, attributes.wMajorVerNum,
@@ -445,10 +453,7 @@ void RemoveClass(const std::vector<ClassesRoot>& roots) {
 int Register(EventLog& log) {
   const std::wstring exe = ModulePath();
   OwnTypeLib own;
-  if (const HRESULT hr = LoadOwnTypeLib(exe, own); FAILED(hr)) {
-    ReportError(log, L"cannot load the type library in " + exe + L": " + HresultText(hr));
-    return kFailed;
-  }
+  if (!LoadOwnTypeLibOrReport(log, exe, own)) return kFailed;
   const std::vector<ClassesRoot> roots = RootsToRegisterIn();
   for (const ClassesRoot& root : roots) {
     if (const std::wstring current = RegisteredServer(root); BelongsToAnotherProgram(current)) {
@@ -496,10 +501,7 @@ int Register(EventLog& log) {
 int Unregister(EventLog& log) {
   const std::wstring exe = ModulePath();
   OwnTypeLib own;
-  if (const HRESULT hr = LoadOwnTypeLib(exe, own); FAILED(hr)) {
-    ReportError(log, L"cannot load the type library in " + exe + L": " + HresultText(hr));
-    return kFailed;
-  }
+  if (!LoadOwnTypeLibOrReport(log, exe, own)) return kFailed;
   int result = kOk;
   for (const ClassesRoot& root : RootsToRegisterIn()) {
     if (BelongsToAnotherProgram(RegisteredServer(root))) continue;
