@@ -24,7 +24,18 @@ TEST_F(Stress, TwoHundredStartCloseCyclesLeaveTheStoredPositionUnchanged) {
   for (int cycle = 0; cycle < 200; ++cycle) {
     Process picker = StartPicker();
     const HWND window = picker.WaitForWindow(kPickerClass);
-    ASSERT_NE(window, nullptr) << "cycle " << cycle;
+    if (window == nullptr) {
+      const std::optional<DWORD> exit = picker.WaitForExit(0);
+      std::wstring shown;  // a message box instead of the window, for example
+      for (HWND other : picker.Windows())
+        shown += L" [" + ClassName(other) + L"] " + WindowText(other);
+      // A stall or a hang: the difference says where to look.
+      const bool late = !exit && picker.WaitForWindow(kPickerClass, 20000) != nullptr;
+      FAIL() << "no window in cycle " << cycle
+             << (exit ? ", the picker ended with " + std::to_string(*exit) : ", the picker runs")
+             << testing::PrintToString(shown)
+             << (late ? ", its window showed 10 to 30 s late" : "");
+    }
     const RECT r = WindowRect(window);
     ASSERT_EQ(r.left, 100) << "cycle " << cycle;
     ASSERT_EQ(r.top, 50) << "cycle " << cycle;
