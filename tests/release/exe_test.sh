@@ -6,6 +6,7 @@
 set -uo pipefail
 exe=$1 probe=$2 manifest_source=$3 version=$4 numbers=$5
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/wendrake-exe.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -41,7 +42,7 @@ echo "imports: ${dlls[*]}"
 
 # The manifest as Windows finds it: resource 1 of type RT_MANIFEST.
 manifest="$work/manifest.xml"
-wine "$probe" manifest "$(winepath -w "$exe")" "$(winepath -w "$manifest")" >"$work/probe.out" 2>&1
+"$WINE" "$probe" manifest "$(winpath "$exe")" "$(winpath "$manifest")" >"$work/probe.out" 2>&1
 check "the exe embeds one manifest, id 1" grep -qx 'manifest-id=1' <(tr -d '\r' <"$work/probe.out")
 check "just one manifest" test "$(grep -c '^manifest-id=' "$work/probe.out")" = 1
 check "the embedded manifest is window/wendrake.manifest" cmp -s "$manifest" "$manifest_source"
@@ -57,7 +58,7 @@ for os in "35138b9a-5d96-4fbd-8e2d-a2440225f93a Windows 7" \
 done
 
 # The version resource as Explorer's properties page reads it.
-wine "$probe" version "$(winepath -w "$exe")" 2>&1 | tr -d '\r' >"$work/version"
+"$WINE" "$probe" version "$(winpath "$exe")" 2>&1 | tr -d '\r' >"$work/version"
 cat "$work/version"
 for line in "fixed-file-version=$numbers" "fixed-product-version=$numbers" \
   "fixed-file-type=1" "translation=040704b0" \

@@ -9,6 +9,7 @@
 set -uo pipefail
 build=$1 exe=$2 probe=$3 picker_probe=$4 sample=$5 version=$6
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
 # Shortcuts would otherwise become desktop entries in the user's home.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
 
@@ -38,11 +39,11 @@ step() { echo "== $* ($SECONDS s)"; }
 
 # A value of the registry; VIEW is 64 or 32. Fails when there is none.
 reg_value() {  # reg_value KEY NAME VIEW
-  wine reg query "$1" /v "$2" "/reg:$3" 2>/dev/null | tr -d '\r' |
+  "$WINE" reg query "$1" /v "$2" "/reg:$3" 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name && $2 ~ /^REG_/ {sub(/^ *[^ ]+ +[^ ]+ +/, ""); print; found = 1}
                       END {exit !found}'
 }
-has_key() { wine reg query "$1" "/reg:$2" >/dev/null 2>&1; }
+has_key() { "$WINE" reg query "$1" "/reg:$2" >/dev/null 2>&1; }
 no_key() { ! has_key "$@"; }
 # Waits up to 60 s for a path to disappear.
 gone() {
@@ -59,10 +60,10 @@ picker_pid=""
 remove_installation() {
   [[ -n $picker_pid ]] && kill "$picker_pid" 2>/dev/null
   if [[ -e "$instdir/Uninstall.exe" ]]; then
-    wine "$win_instdir\\Uninstall.exe" /S "_?=$win_instdir" >/dev/null 2>&1
+    "$WINE" "$win_instdir\\Uninstall.exe" /S "_?=$win_instdir" >/dev/null 2>&1
   fi
   if [[ -e "$own_instdir/Uninstall.exe" ]]; then
-    wine "$win_own_instdir\\Uninstall.exe" /S "_?=$win_own_instdir" >/dev/null 2>&1
+    "$WINE" "$win_own_instdir\\Uninstall.exe" /S "_?=$win_own_instdir" >/dev/null 2>&1
   fi
   rm -rf "$instdir" "$own_instdir" "$menu"
   rmdir "$(dirname "$own_instdir")" 2>/dev/null
@@ -70,8 +71,8 @@ remove_installation() {
   rm -rf "$c"/users/*/Temp/ns*.tmp "$c"/users/*/Temp/~nsu*.tmp
   local view
   for view in 64 32; do
-    wine reg delete "$uninstall_key" /f "/reg:$view" >/dev/null 2>&1
-    wine reg delete "$folder_key" /f "/reg:$view" >/dev/null 2>&1
+    "$WINE" reg delete "$uninstall_key" /f "/reg:$view" >/dev/null 2>&1
+    "$WINE" reg delete "$folder_key" /f "/reg:$view" >/dev/null 2>&1
   done
   rm -f "$catalogue"
 }
@@ -101,10 +102,10 @@ remove_installation
 rm -rf "$data"
 
 step "the installer speaks German"
-wine "$installer" >/dev/null 2>&1 &
+"$WINE" "$installer" >/dev/null 2>&1 &
 dialog_pid=$!
 # The probe ends the installer once it has read the first page.
-wine "$probe" dialog "Installation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog" ||
+"$WINE" "$probe" dialog "Installation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog" ||
   kill "$dialog_pid" 2>/dev/null
 cat "$work/dialog"
 check "the installer's buttons are German" grep -qx 'text=&Weiter >' "$work/dialog"
@@ -113,7 +114,7 @@ wait "$dialog_pid"
 check "the cancelled installer left no program folder" test ! -e "$instdir"
 
 step "first installation: the previous release, silently"
-wine "$previous" /S >/dev/null 2>&1
+"$WINE" "$previous" /S >/dev/null 2>&1
 check "the installer ended with 0 ($?)" test $? = 0
 check "the program folder holds the exe and the uninstaller, nothing else" \
   test "$(installed_files)" = "Uninstall.exe Wendrake.exe "
@@ -135,15 +136,15 @@ check "the entry is in the 64-bit view of the registry, not under WOW6432Node" \
   no_key "$uninstall_key" 32
 
 step "the installed picker on the installed catalogue"
-wine "$win_instdir\\Wendrake.exe" >/dev/null 2>&1 &
+"$WINE" "$win_instdir\\Wendrake.exe" >/dev/null 2>&1 &
 picker_pid=$!
-wine "$picker_probe" show 2>&1 | tr -d '\r' >"$work/picker"
+"$WINE" "$picker_probe" show 2>&1 | tr -d '\r' >"$work/picker"
 cat "$work/picker"
 check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
 sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
 printf '%s\n' "HP DesignJet" "A3 Farbe" "PDF Export" "OCE TDS 450" >"$work/rows.expected"
 check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
-wine "$probe" close Wendrake_frm1 >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
+"$WINE" "$probe" close Wendrake_frm1 >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
 wait "$picker_pid"
 check "the picker ended with 0 when closed ($?)" test $? = 0
 picker_pid=""
@@ -155,7 +156,7 @@ printf '* Unsere Plotter\r\nBüro A3        buero.pc3           grau.ctb\r\nHall
   iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
 cp "$catalogue" "$work/catalogue.edited"
 printf 'the exe of the previous release' >"$instdir/Wendrake.exe"
-wine "$installer" /S >/dev/null 2>&1
+"$WINE" "$installer" /S >/dev/null 2>&1
 check "the installer ended with 0 ($?)" test $? = 0
 check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
 check "the exe is replaced" cmp -s "$instdir/Wendrake.exe" "$exe"
@@ -163,19 +164,19 @@ check "still just the exe and the uninstaller" test "$(installed_files)" = "Unin
 check "Programs and Features: the new version" \
   test "$(reg_value "$uninstall_key" DisplayVersion 64)" = "$version"
 check "one entry in Programs and Features" \
-  test "$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /reg:64 |
+  test "$("$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /reg:64 |
     tr -d '\r' | grep -ci 'wendrake')" = 1
 
 step "the uninstaller speaks German"
-wine "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
-wine "$probe" dialog "Deinstallation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog"
+"$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
+"$WINE" "$probe" dialog "Deinstallation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog"
 cat "$work/dialog"
 check "the uninstaller's buttons are German" grep -qx 'text=&Deinstallieren' "$work/dialog"
 check "the cancelled uninstaller left the program" test -f "$instdir/Wendrake.exe"
 
 step "silent uninstall"
 # The uninstaller copies itself away and returns at once; the copy works on.
-wine "$win_instdir\\Uninstall.exe" /S >/dev/null 2>&1
+"$WINE" "$win_instdir\\Uninstall.exe" /S >/dev/null 2>&1
 check "the uninstaller started with 0 ($?)" test $? = 0
 check "the program folder is removed" gone "$instdir"
 check "the Start menu folder is removed" gone "$menu"
@@ -184,17 +185,17 @@ check "the install folder's key is removed" no_key "$folder_key" 64
 check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
 step "an installation in a folder of the administrator's choice is upgraded there"
-wine "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
+"$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
 check "the installer ended with 0 ($?)" test $? = 0
 check "installed into the chosen folder" test "$(installed_files "$own_instdir")" = "Uninstall.exe Wendrake.exe "
 printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
-wine "$installer" /S >/dev/null 2>&1
+"$WINE" "$installer" /S >/dev/null 2>&1
 check "the installer ended with 0 ($?)" test $? = 0
 check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
 check "the upgrade made no second installation in Program Files" test ! -e "$instdir"
 check "Programs and Features: the exe's icon in the chosen folder" \
   test "$(reg_value "$uninstall_key" DisplayIcon 64)" = "$win_own_instdir\\Wendrake.exe"
-wine "$(reg_value "$uninstall_key" UninstallString 64 | tr -d '"')" /S >/dev/null 2>&1
+"$WINE" "$(reg_value "$uninstall_key" UninstallString 64 | tr -d '"')" /S >/dev/null 2>&1
 check "the uninstaller in the entry removes the chosen folder" gone "$own_instdir"
 check "the catalogue is still left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
