@@ -34,10 +34,10 @@
 namespace {
 
 constexpr const wchar_t* kFiles[2][2] = {
-    {L"C:\\ProgramData\\L-VORDANS\\MORKA\\hpdj500.pc3",
-     L"C:\\ProgramData\\L-VORDANS\\MORKA\\monochrome.ctb"},
-    {L"C:\\ProgramData\\L-VORDANS\\MORKA\\a3farbe.pc3",
-     L"C:\\ProgramData\\L-VORDANS\\MORKA\\farbe.ctb"},
+    {L"C:\\ProgramData\\L-VORDANS\\MORKA\\kaskad600.zpk",
+     L"C:\\ProgramData\\L-VORDANS\\MORKA\\einfarbig.zst"},
+    {L"C:\\ProgramData\\L-VORDANS\\MORKA\\a3farbe.zpk",
+     L"C:\\ProgramData\\L-VORDANS\\MORKA\\farbe.zst"},
 };
 
 struct RoundTimes {

@@ -147,7 +147,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                           5, 13, 73, 64, window, nullptr, instance, nullptr);
     ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ::SendMessageW(list, LB_SETITEMHEIGHT, 0, 16);
-    for (const wchar_t* row : {L"HP DesignJet", L"A3 Farbe", L"PDF Export", L"OCE TDS 450"}) {
+    for (const wchar_t* row : {L"Kaskad R600", L"A3 Farbe", L"PDF Ausgabe", L"Vellum G4"}) {
       ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
     }
   }

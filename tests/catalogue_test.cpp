@@ -97,10 +97,10 @@ PlotterEntry Entry(const wchar_t* line) {
 }
 
 TEST(EntryFromLine, CutsFixedColumnsAndTrimsOnlySpaces) {
-  const PlotterEntry e = Entry(L"HP DesignJet   hpdj500.pc3         monochrome.ctb");
-  EXPECT_EQ(e.Name, L"HP DesignJet");
-  EXPECT_EQ(e.File1, L"hpdj500.pc3");
-  EXPECT_EQ(e.File2, L"monochrome.ctb");
+  const PlotterEntry e = Entry(L"Kaskad R600    kaskad600.zpk       einfarbig.zst");
+  EXPECT_EQ(e.Name, L"Kaskad R600");
+  EXPECT_EQ(e.File1, L"kaskad600.zpk");
+  EXPECT_EQ(e.File2, L"einfarbig.zst");
   const PlotterEntry tabs = Entry(L"\tTab\t          f1\t                 \tf2\t ");
   EXPECT_EQ(tabs.Name, L"\tTab\t");
   EXPECT_EQ(tabs.File1, L"f1\t");
@@ -118,10 +118,10 @@ TEST(EntryFromLine, ShortLinesGiveEmptyFields) {
 }
 
 TEST(EntryFromLine, LongNameSpillsIntoFirstFileAndSecondFileKeepsInnerSpaces) {
-  const PlotterEntry e = Entry(L"A very long plotter name  f  x     my plot style.ctb  ");
+  const PlotterEntry e = Entry(L"A very long plotter name  f  x     my plot style.zst  ");
   EXPECT_EQ(e.Name, L"A very long plo");
   EXPECT_EQ(e.File1, L"tter name  f  x");
-  EXPECT_EQ(e.File2, L"my plot style.ctb");
+  EXPECT_EQ(e.File2, L"my plot style.zst");
 }
 
 TEST(IsRecordLine, OnlyEmptyLinesAndStarInFirstPositionAreSkipped) {

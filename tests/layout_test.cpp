@@ -41,7 +41,7 @@ TEST(StoredPosition, AbsurdValuesFallBackToTheCentreRule) {
 TEST(HostFilePath, PlainConcatenationBelowTheHostsDataFolder) {
   EXPECT_EQ(HostFilePath(L"C:\\Data", L"p1"), L"C:\\Data\\L-VORDANS\\MORKA\\p1");
   EXPECT_EQ(HostFilePath(L"C:\\Data", L""), L"C:\\Data\\L-VORDANS\\MORKA\\");
-  EXPECT_EQ(HostFilePath(L"", L"a b.ctb"), L"\\L-VORDANS\\MORKA\\a b.ctb");
+  EXPECT_EQ(HostFilePath(L"", L"a b.zst"), L"\\L-VORDANS\\MORKA\\a b.zst");
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_P(BadCatalogue, ShowsTheExpectedRowsOrAClearMessageAndNeverCrashes) {
   if (lock != INVALID_HANDLE_VALUE) ::CloseHandle(lock);
 }
 
-const std::string kRecord = "Name           f1.pc3              f2.ctb";
+const std::string kRecord = "Name           f1.zpk              f2.zst";
 
 INSTANTIATE_TEST_SUITE_P(
     Startup, BadCatalogue,

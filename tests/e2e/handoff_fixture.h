@@ -28,10 +28,10 @@ class HandOffTest : public PickerTest {
     PickerTest::SetUp();
     WriteCatalogue(
         "* Name        File1               File2\r\n"
-        "Alpha          a1.pc3              a2.ctb\r\n"
-        "Same           s1.pc3              s one.ctb\r\n"
-        "Same           t1.pc3              t2.ctb\r\n"
-        "NoStyle        n1.pc3\r\n");
+        "Alpha          a1.zpk              a2.zst\r\n"
+        "Same           s1.zpk              s one.zst\r\n"
+        "Same           t1.zpk              t2.zst\r\n"
+        "NoStyle        n1.zpk\r\n");
   }
 
   HWND StartPickerWindow() {

@@ -8,7 +8,7 @@ TEST_F(HandOffTest, ClickHandsBothFilesInOrderActivatesMorkaAndKeepsThePickerOnT
   ASSERT_NE(StartPickerWindow(), nullptr);
   ClickRow(0);
   ASSERT_TRUE(host.WaitForLines("released"));
-  EXPECT_EQ(Calls(host), HandOff("a1.pc3", "a2.ctb"));
+  EXPECT_EQ(Calls(host), HandOff("a1.zpk", "a2.zst"));
   EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == host.MainWindow(); }, 5000));
   EXPECT_EQ(SelectedRow(), 0);
   EXPECT_TRUE(::GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -24,8 +24,8 @@ TEST_F(HandOffTest, DuplicateNamesAndEmptySecondFileHandTheClickedRowsOwnPaths) 
   ASSERT_TRUE(host.WaitForLines("released", 2));
   ClickRow(3);
   ASSERT_TRUE(host.WaitForLines("released", 3));
-  Lines expected = HandOff("t1.pc3", "t2.ctb");
-  for (const Lines& next : {HandOff("s1.pc3", "s one.ctb"), HandOff("n1.pc3", "")}) {
+  Lines expected = HandOff("t1.zpk", "t2.zst");
+  for (const Lines& next : {HandOff("s1.zpk", "s one.zst"), HandOff("n1.zpk", "")}) {
     expected.insert(expected.end(), next.begin(), next.end());
   }
   // Every hand-off creates its own object and releases it before the next.
@@ -43,7 +43,7 @@ TEST_F(HandOffTest, KeyboardSelectionHandsOffToo) {
   PressKey(VK_DOWN);
   ASSERT_TRUE(host.WaitForLines("released", 2));
   EXPECT_EQ(SelectedRow(), 1);
-  EXPECT_EQ(Calls(host).at(5), "158 " + HostDataPath("s1.pc3"));
+  EXPECT_EQ(Calls(host).at(5), "158 " + HostDataPath("s1.zpk"));
 }
 
 TEST_F(HandOffTest, HostTitleThatBeginsWithMorkaIsActivatedAndAMinimisedHostRestored) {
@@ -65,7 +65,7 @@ TEST_F(HandOffTest, UnregisteredHostShowsAMessageAndTheNextClickSucceeds) {
   DemoHost host;
   ClickRow(1);
   ASSERT_TRUE(host.WaitForLines("released"));
-  EXPECT_EQ(Calls(host), HandOff("s1.pc3", "s one.ctb"));
+  EXPECT_EQ(Calls(host), HandOff("s1.zpk", "s one.zst"));
 }
 
 TEST_F(HandOffTest, ErrorRaisedIn159ShowsTheHostsCodeAndDescriptionAndReleasesTheObject) {
@@ -77,7 +77,7 @@ TEST_F(HandOffTest, ErrorRaisedIn159ShowsTheHostsCodeAndDescriptionAndReleasesTh
   EXPECT_NE(MessageText(box).find(L"Fehler 1004: Plotstil fehlt"), std::wstring::npos);
   ExpectFailureMessage(L"1004");
   EXPECT_TRUE(host.WaitForLines("released live=0"));
-  EXPECT_TRUE(host.WaitForLines("158 " + HostDataPath("a1.pc3")));
+  EXPECT_TRUE(host.WaitForLines("158 " + HostDataPath("a1.zpk")));
 }
 
 TEST_F(HandOffTest, ErrorRaisedIn158ShowsItAndSkips159) {

@@ -15,8 +15,8 @@ class PickerTest : public ::testing::Test {
     SetStoredValue(L"Left", std::nullopt);
     SetStoredValue(L"Top", std::nullopt);
     WriteCatalogue(
-        "* test\r\nAlpha          a1.pc3              a2.ctb\r\n"
-        "Beta           b1.pc3              b2.ctb\r\n");
+        "* test\r\nAlpha          a1.zpk              a2.zst\r\n"
+        "Beta           b1.zpk              b2.zst\r\n");
   }
   void TearDown() override {
     CloseAllPickers();

@@ -9,13 +9,13 @@ class Startup : public PickerTest {};
 
 TEST_F(Startup, ListsEveryRecordSkippingCommentsKeepingBlanksTabsAndAnsiText) {
   WriteCatalogue(
-      "* Kommentar\r\n\r\nHP DesignJet   hp.pc3              mono.ctb\r\n   \r\n"
-      " *Stern\r\nK\xE4lte\tA3       k.pc3\r\nlast line no end");
+      "* Kommentar\r\n\r\nKaskad R600    k6.zpk              mono.zst\r\n   \r\n"
+      " *Stern\r\nK\xE4lte\tA3       k.zpk\r\nlast line no end");
   Process picker = StartPicker();
   const HWND window = picker.WaitForWindow(kPickerClass);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(ListRows(ListBoxOf(window)),
-            (Rows{L"HP DesignJet", L"", L"*Stern", L"K\u00E4lte\tA3", L"last line no en"}));
+            (Rows{L"Kaskad R600", L"", L"*Stern", L"K\u00E4lte\tA3", L"last line no en"}));
   EXPECT_EQ(WindowText(window), L"VUX-Wendrake");
 }
 

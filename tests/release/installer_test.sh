@@ -142,7 +142,7 @@ picker_pid=$!
 cat "$work/picker"
 check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
 sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
-printf '%s\n' "HP DesignJet" "A3 Farbe" "PDF Export" "OCE TDS 450" >"$work/rows.expected"
+printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.expected"
 check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
 "$WINE" "$probe" close Wendrake_frm1 >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
 wait "$picker_pid"
@@ -152,7 +152,7 @@ picker_pid=""
 step "upgrade over the administrator's catalogue"
 # The administrator's own list, with bytes a rewrite would change: CR LF,
 # a character of the ANSI code page, no end after the last line.
-printf '* Unsere Plotter\r\nBüro A3        buero.pc3           grau.ctb\r\nHalle          halle.pc3           farbe.ctb' |
+printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHalle          halle.zpk           farbe.zst' |
   iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
 cp "$catalogue" "$work/catalogue.edited"
 printf 'the exe of the previous release' >"$instdir/Wendrake.exe"
