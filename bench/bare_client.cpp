@@ -27,7 +27,7 @@
 #include <string>
 
 #include <initguid.h>
-#include "zeplo_program.h"
+#include "zeplo_host.h"
 
 #include "clock.h"
 

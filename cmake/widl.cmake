@@ -4,14 +4,16 @@ find_program(WIDL x86_64-w64-mingw32-widl REQUIRED)
 set(WIDL_INCLUDE /usr/include/wine/wine/windows)
 set(WIDL_LIBDIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 
-# wendrake_widl(<idl> <name>): produces ${CMAKE_CURRENT_BINARY_DIR}/<name>.h
-# and <name>.tlb, and an interface target widl_<name> that adds the include
-# directory and the build dependency.
+# wendrake_widl(<idl> <name> [<define>...]): produces
+# ${CMAKE_CURRENT_BINARY_DIR}/<name>.h and <name>.tlb, and an interface target
+# widl_<name> that adds the include directory and the build dependency.
 function(wendrake_widl idl name)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  list(TRANSFORM ARGN PREPEND -D OUTPUT_VARIABLE defines)
   add_custom_command(
     OUTPUT ${out}.h ${out}.tlb
-    COMMAND ${WIDL} -I ${WIDL_INCLUDE} -L ${WIDL_LIBDIR} -h -H ${out}.h -t -T ${out}.tlb ${idl}
+    COMMAND ${WIDL} -I ${WIDL_INCLUDE} -L ${WIDL_LIBDIR} ${defines} -h -H ${out}.h -t -T ${out}.tlb
+            ${idl}
     DEPENDS ${idl}
     COMMENT "widl ${name}")
   add_custom_target(widl_${name}_gen DEPENDS ${out}.h ${out}.tlb)

@@ -1,20 +1,19 @@
 #pragma once
-#include <cstdint>
+// The reason the picker exists: a plotter's two files handed to the host.
+#include <windows.h>
+
 #include <string>
 
 #include "catalogue/plotter_table.h"
 
 namespace wendrake {
 
-// The host's members that take the plotter's files, and its window title.
-inline constexpr long kLoadFirstFile = 158;
-inline constexpr long kLoadSecondFile = 159;
-inline constexpr wchar_t kHostTitle[] = L"MORKA";
-
-// A file of the host's data folder below the all-users application data.
-std::wstring HostFilePath(const std::wstring& commonDataPath, const std::wstring& file);
-
-// What the user reads when a hand-off fails.
-std::wstring HandOffFailureText(int32_t code, const std::wstring& description);
+// Creates the host's automation object, hands it the full paths of the
+// entry's two files (members 158 and 159, in this order), brings the host's
+// window to the front and releases the object. While the host is busy the
+// picker waits, and asks the user (owner: `owner`) after 10 s; a hand-off
+// the user gives up ends quietly, or with a note when only the first file
+// got through. Other failures arrive with their codes.
+void HandOffPlotter(HWND owner, const std::wstring& commonDataPath, const PlotterEntry& entry);
 
 }  // namespace wendrake

@@ -2,7 +2,6 @@
 
 #include <oleauto.h>
 
-#include <cstdio>
 #include <utility>
 
 #include "platform/runtime.h"
@@ -52,17 +51,27 @@ class TextVariant {
   VARIANT value_;
 };
 
-std::wstring HResultText(HRESULT hr) {
-  wchar_t text[16];
-  std::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-  return text;
+// Turned away unrun: the same call may be made again.
+bool IsTurnedAway(HRESULT hr) {
+  return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER;
+}
+
+// Makes the call until the object takes it; COM may not ask a message filter
+// about turned-away calls (Wine does not), so the result decides.
+template <class Call>
+HRESULT WhileTurnedAway(const BusyWait& whenBusy, Call call) {
+  for (;;) {
+    const HRESULT hr = call();
+    if (!IsTurnedAway(hr)) return hr;
+    whenBusy();
+  }
 }
 
 bool TitleMatches(HWND window, const std::wstring& title, bool exact) {
   const int length = ::GetWindowTextLengthW(window);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-  if (exact && text.size() != title.size()) return false;
+  if (exact ? text.size() != title.size() : text.size() < title.size()) return false;
   const int compared = static_cast<int>(title.size());
   return ::CompareStringOrdinal(text.c_str(), compared, title.c_str(), compared, TRUE) ==
          CSTR_EQUAL;
@@ -85,34 +94,38 @@ BOOL CALLBACK FindTitle(HWND window, LPARAM param) {
 
 }  // namespace
 
-Microsoft::WRL::ComPtr<IDispatch> CreateObject(const wchar_t* progId, const IID& iid) {
+Microsoft::WRL::ComPtr<IDispatch> CreateObject(const wchar_t* progId, const BusyWait& whenBusy) {
   CLSID clsid{};
-  HRESULT hr = ::CLSIDFromProgID(progId, &clsid);
-  Microsoft::WRL::ComPtr<IUnknown> object;
-  if (SUCCEEDED(hr)) {
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                            IID_PPV_ARGS(&object));
+  if (const HRESULT hr = ::CLSIDFromProgID(progId, &clsid); FAILED(hr)) {
+    throw FailureFromHResult(hr, true);
   }
-  if (FAILED(hr)) {
-    // Whatever stopped the creation, the user's remedy is the same: the
-    // host is not installed or not registered; the HRESULT tells support.
-    throw Failure(code::kCannotCreateObject,
-                  StandardDescription(code::kCannotCreateObject) + L" (" + HResultText(hr) + L")");
-  }
+  const IID iid = DefaultInterfaceOf(clsid);
   Microsoft::WRL::ComPtr<IDispatch> dispatch;
-  ThrowIfFailed(object->QueryInterface(iid, reinterpret_cast<void**>(dispatch.GetAddressOf())));
+  bool created = false;
+  const HRESULT hr = WhileTurnedAway(whenBusy, [&] {
+    Microsoft::WRL::ComPtr<IUnknown> object;
+    const HRESULT result = ::CoCreateInstance(
+        clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&object));
+    created = SUCCEEDED(result);
+    if (!created) return result;
+    return object->QueryInterface(iid, reinterpret_cast<void**>(dispatch.ReleaseAndGetAddressOf()));
+  });
+  if (FAILED(hr)) throw FailureFromHResult(hr, !created);
   return dispatch;
 }
 
-void InvokeMethod(IDispatch* object, DISPID member, const std::wstring& argument) {
+void InvokeMethod(IDispatch* object, DISPID member, const std::wstring& argument,
+                  const BusyWait& whenBusy) {
   TextVariant value(argument);
   DISPPARAMS params{value.Get(), nullptr, 1, 0};
   ExceptionInfo exception;
   UINT badArgument = 0;
-  const HRESULT hr = object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                    nullptr, exception.Get(), &badArgument);
+  const HRESULT hr = WhileTurnedAway(whenBusy, [&] {
+    return object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                          exception.Get(), &badArgument);
+  });
   if (hr == DISP_E_EXCEPTION) throw exception.ToFailure();
-  ThrowIfFailed(hr);
+  if (FAILED(hr)) throw FailureFromHResult(hr);
 }
 
 void AppActivate(const std::wstring& title) {

@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 
+#include <cstdio>
+
 namespace wendrake {
 
 Failure::Failure(int32_t code, std::wstring description)
@@ -14,6 +16,7 @@ std::wstring StandardDescription(int32_t c) {
     case code::kSubscriptOutOfRange: return L"Index außerhalb des gültigen Bereichs";
     case code::kDivisionByZero: return L"Division durch Null";
     case code::kTypeMismatch: return L"Typen unverträglich";
+    case code::kUserInterrupt: return L"Benutzerunterbrechung";
     case code::kInternalError: return L"Interner Fehler";
     case code::kBadFileName: return L"Dateiname oder -nummer falsch";
     case code::kFileNotFound: return L"Datei nicht gefunden";
@@ -29,6 +32,7 @@ std::wstring StandardDescription(int32_t c) {
       return L"Objekterstellung durch ActiveX-Komponente nicht möglich";
     case code::kMethodNotSupported:
       return L"Objekt unterstützt diese Eigenschaft oder Methode nicht";
+    case code::kAutomationError: return L"Automatisierungsfehler";
     case code::kArgumentNotOptional: return L"Argument ist nicht optional";
     case code::kWrongArgumentCount: return L"Falsche Anzahl an Argumenten";
     case code::kServerUnavailable:
@@ -83,6 +87,8 @@ int32_t CodeFromHResult(int32_t hr) {
       return code::kTypeMismatch;
     case 0x8007000Eu:  // E_OUTOFMEMORY
       return code::kOutOfMemory;
+    case 0x80070005u:  // E_ACCESSDENIED
+      return code::kPermissionDenied;
     case 0x8002000Au:  // DISP_E_OVERFLOW
       return code::kOverflow;
     case 0x80020003u:  // DISP_E_MEMBERNOTFOUND
@@ -101,9 +107,28 @@ int32_t CodeFromHResult(int32_t hr) {
     default: break;
   }
   if ((u & 0xFFFF0000u) == 0x80070000u) return CodeFromSystemError(u & 0xFFFFu);
-  // Anything else is reported by the HRESULT itself, which is what an
-  // administrator can look up.
-  return hr;
+  // Anything else (a busy host turning a call away among them) is an
+  // automation error; the description names the HRESULT.
+  return code::kAutomationError;
+}
+
+Failure FailureFromHResult(int32_t hr, bool creating) {
+  const auto u = static_cast<uint32_t>(hr);
+  int32_t c = CodeFromHResult(hr);
+  std::wstring description;
+  if (u == 0x80010001u || u == 0x8001010Au) {  // RPC_E_CALL_REJECTED, RPC_E_SERVERCALL_RETRYLATER
+    description = L"MORKA ist beschäftigt und hat den Aufruf abgewiesen";
+  } else if (creating && c == code::kPermissionDenied) {
+    // The host runs at another privilege level: installed, but out of reach.
+    description =
+        L"MORKA läuft mit anderen Rechten als die Plotterauswahl (etwa als Administrator)";
+  } else if (creating) {
+    c = code::kCannotCreateObject;
+  }
+  if (description.empty()) description = StandardDescription(c);
+  wchar_t number[16];
+  std::swprintf(number, 16, L" (0x%08X)", u);
+  return Failure(c, description + number);
 }
 
 Failure FailureFromException(uint16_t wCode, int32_t scode, std::wstring description) {

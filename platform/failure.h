@@ -15,6 +15,7 @@ inline constexpr int32_t kOutOfMemory = 7;
 inline constexpr int32_t kSubscriptOutOfRange = 9;
 inline constexpr int32_t kDivisionByZero = 11;
 inline constexpr int32_t kTypeMismatch = 13;
+inline constexpr int32_t kUserInterrupt = 18;
 inline constexpr int32_t kInternalError = 51;
 inline constexpr int32_t kBadFileName = 52;
 inline constexpr int32_t kFileNotFound = 53;
@@ -28,6 +29,7 @@ inline constexpr int32_t kPathFileAccessError = 75;
 inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kCannotCreateObject = 429;
 inline constexpr int32_t kMethodNotSupported = 438;
+inline constexpr int32_t kAutomationError = 440;
 inline constexpr int32_t kArgumentNotOptional = 449;
 inline constexpr int32_t kWrongArgumentCount = 450;
 inline constexpr int32_t kServerUnavailable = 462;
@@ -55,6 +57,11 @@ std::wstring StandardDescription(int32_t code);
 // without windows.h.
 int32_t CodeFromSystemError(uint32_t error);
 int32_t CodeFromHResult(int32_t hr);
+
+// A failed HRESULT as the user reads it: the program's code, and a German
+// description that ends with the HRESULT for support. `creating`: the result
+// of creating the host's object, where most failures mean "not installed".
+Failure FailureFromHResult(int32_t hr, bool creating = false);
 
 // An error an automation object raised (EXCEPINFO): its own code, from wCode
 // or else from scode, and its own description when it gave one.

@@ -21,11 +21,6 @@ void ThrowSystemError(DWORD error) {
   throw Failure(CodeFromSystemError(error));
 }
 
-void ThrowIfFailed(HRESULT hr) {
-  if (SUCCEEDED(hr)) return;
-  throw Failure(CodeFromHResult(static_cast<int32_t>(hr)));
-}
-
 Application::Application(const wchar_t* instanceName) {
   // The mutex lives as long as this process; a copy started later sees it.
   instanceMutex_.Reset(::CreateMutexW(nullptr, FALSE, instanceName));

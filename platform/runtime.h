@@ -17,9 +17,6 @@ std::wstring FromAnsi(std::string_view text);
 
 // Throws the failure for a Win32 error code (GetLastError).
 [[noreturn]] void ThrowSystemError(DWORD error);
-// Throws the failure for a failed HRESULT; the only place HRESULTs become
-// program codes.
-void ThrowIfFailed(HRESULT hr);
 
 // One per process, created before the window: the previous-instance test,
 // the single-threaded COM apartment and the common controls.

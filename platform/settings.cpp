@@ -1,5 +1,6 @@
 #include "platform/settings.h"
 
+#include "platform/registry.h"
 #include "platform/runtime.h"
 
 namespace wendrake {
@@ -13,23 +14,7 @@ std::wstring SectionKey(const std::wstring& application, const std::wstring& sec
 
 std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
                         const std::wstring& key) {
-  const std::wstring path = SectionKey(application, section);
-  // The value may change size between the two calls if another copy writes.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    DWORD bytes = 0;
-    LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ,
-                                    nullptr, nullptr, &bytes);
-    if (status != ERROR_SUCCESS) return {};
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    status = ::RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr,
-                            value.data(), &bytes);
-    if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return {};
-    value.resize(value.find(L'\0'));
-    return value;
-  }
-  return {};
+  return ReadRegistryText(HKEY_CURRENT_USER, SectionKey(application, section), key.c_str());
 }
 
 void SaveSetting(const std::wstring& application, const std::wstring& section,

@@ -20,7 +20,7 @@
 #include <initguid.h>
 #include "tests/e2e/demo_host.h"
 #include "text.h"
-#include "zeplo_program.h"
+#include "zeplo_host.h"
 
 namespace {
 
@@ -281,7 +281,7 @@ TEST_F(DemoHostTest, UnregisterRemovesWhatRegisterWrites) {
   ASSERT_EQ(DemoHost::Run(L"--register"), 0u);
   EXPECT_EQ(CLSIDFromProgID(L"ZeploProgram", &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_ZeploProgram);
-  EXPECT_EQ(LocalServer(), L"\"" + DemoHost::Exe() + L"\"");
+  EXPECT_EQ(LocalServer(), L"\"" + DemoHost::Exe() + L"\" --typelib 1");
   EXPECT_TRUE(TypeLibRegistered());
   EXPECT_TRUE(InterfaceRegistered());
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include "platform/failure.h"
 
 namespace wendrake {
@@ -25,8 +27,31 @@ TEST(CodeFromHResult, AutomationFailuresBecomeTheCodesTheUserIsShown) {
   EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x800A0035u)), 53);
   // Wrapped Win32 errors map like the plain ones.
   EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80070003u)), code::kPathNotFound);
-  // Unknown failures are reported by their HRESULT.
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80041234u)), static_cast<int32_t>(0x80041234u));
+}
+
+TEST(FailureFromHResult, EveryHResultReadsAsACodeWithAGermanDescriptionAndTheNumber) {
+  struct Case {
+    uint32_t hr;
+    bool creating;
+    int32_t code;
+    const wchar_t* description;
+  };
+  for (const Case& c : {
+           Case{0x80010001u, false, code::kAutomationError, L"MORKA ist besch\u00E4ftigt"},
+           Case{0x8001010Au, true, code::kAutomationError, L"MORKA ist besch\u00E4ftigt"},
+           Case{0x80070005u, true, code::kPermissionDenied, L"anderen Rechten"},
+           Case{0x800706BAu, true, code::kCannotCreateObject, L"Objekterstellung"},
+           Case{0x800706BAu, false, code::kServerUnavailable, L"Remote-Server"},
+           Case{0x80041234u, false, code::kAutomationError, L"Automatisierungsfehler"},
+           Case{0x80004005u, false, code::kAutomationError, L"Automatisierungsfehler"},
+       }) {
+    const Failure failure = FailureFromHResult(static_cast<int32_t>(c.hr), c.creating);
+    EXPECT_EQ(failure.Code(), c.code) << std::hex << c.hr;
+    EXPECT_NE(failure.Description().find(c.description), std::wstring::npos) << std::hex << c.hr;
+    wchar_t number[16];
+    std::swprintf(number, 16, L"(0x%08X)", c.hr);
+    EXPECT_NE(failure.Description().find(number), std::wstring::npos) << std::hex << c.hr;
+  }
 }
 
 TEST(FailureFromException, TheObjectsOwnCodeAndDescriptionWin) {

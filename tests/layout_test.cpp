@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/plotter_handoff.h"
+#include "host/handoff_text.h"
 #include "window/layout.h"
 
 namespace wendrake {

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "catalogue/read_plotter_list.h"
+#include "host/handoff_text.h"
+#include "host/plotter_handoff.h"
 #include "platform/conversions.h"
 #include "platform/settings.h"
 #include "platform/wendrake_bas1.h"
@@ -223,6 +225,17 @@ void Wendrake_frm1::Form_Unload(bool& /*cancel*/) {
   }
   // The program ends here: once the window is gone no other event runs.
   ::DestroyWindow(Hwnd());
+}
+
+void Wendrake_frm1::lst_Wendraken_Click() {
+  try {
+    const LRESULT row = ::SendMessageW(lst_Wendraken, LB_GETCURSEL, 0, 0);
+    HandOffPlotter(Hwnd(), CommonDataPath, EntryAt(Plotters, static_cast<int16_t>(row)));
+  } catch (const Failure& failure) {
+    // The host may simply not be running yet, or refuse a file: the user
+    // can fix that and click again, so the picker stays.
+    ShowMessage(Hwnd(), HandOffFailureText(failure.Code(), failure.Description()), kCaption);
+  }
 }
 
 void Wendrake_frm1::img_Move_MouseDown(int16_t button) {

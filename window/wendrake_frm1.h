@@ -2,8 +2,6 @@
 // The picker window: plotter list, title strip and close spot.
 #include <windows.h>
 #include <commctrl.h>
-#include <oaidl.h>
-#include <wrl/client.h>
 
 #include <cstdint>
 #include <string>
@@ -64,8 +62,6 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
   // The catalogue; row k of the list shows Plotters[k].
   PlotterTable Plotters;
   std::wstring CommonDataPath;
-  // The host's automation object, held only during one hand-off.
-  Microsoft::WRL::ComPtr<IDispatch> HostApp;
 
   HWND lst_Wendraken = nullptr;
   WindowHandle closeTooltip_;

@@ -13,11 +13,11 @@ inline Lines HandOff(const std::string& file1, const std::string& file2) {
                "released live=0"};
 }
 
-// The log without the host's activation notes.
+// The log without the host's activation notes and the calls it turned away.
 inline Lines Calls(const DemoHost& host) {
   Lines calls;
   for (const std::string& line : host.Log()) {
-    if (line != "ready" && line != "activated") calls.push_back(line);
+    if (line != "ready" && line != "activated" && line != "turned away") calls.push_back(line);
   }
   return calls;
 }

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstdio>
+
 #include "tests/e2e/handoff_fixture.h"
 
 namespace wendrake::e2e {
@@ -50,6 +53,12 @@ TEST_F(HandOffTest, HostTitleThatBeginsWithMorkaIsActivatedAndAMinimisedHostRest
   DemoHost host(L"--title \"MORKA - Zeichnung1\" --minimized");
   ASSERT_NE(StartPickerWindow(), nullptr);
   ASSERT_TRUE(::IsIconic(host.MainWindow()));
+  // Candidates with titles shorter than "MORKA", above the host in the order.
+  for (const wchar_t* title : {L"MOR", L""}) {
+    ASSERT_NE(::CreateWindowExW(0, L"STATIC", title, WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                nullptr, nullptr, nullptr),
+              nullptr);
+  }
   ClickRow(0);
   ASSERT_TRUE(host.WaitForLines("released"));
   EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == host.MainWindow(); }, 5000));
@@ -98,13 +107,174 @@ TEST_F(HandOffTest, HostWithoutAMorkaWindowShowsCode5) {
   EXPECT_TRUE(host.WaitForLines("released live=0"));
 }
 
-TEST_F(HandOffTest, HostLackingTheInterfaceShowsCode13) {
-  DemoHost host(L"--no-interface");
+TEST_F(HandOffTest, HostBusyForTwoSecondsGetsBothFilesOnceInOrderWithoutAQuestion) {
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  DemoHost host(L"--busy 2000");
+  ClickRow(0);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_TRUE(host.WaitForLines("turned away", 1, 0)) << "the host was idle already";
+  EXPECT_EQ(Calls(host), HandOff("a1.zpk", "a2.zst"));
+  EXPECT_TRUE(picker_->Windows(L"#32770").empty());
+}
+
+// The question the picker asks once a busy host has turned it away for 10 s.
+class BusyHost : public HandOffTest {
+ protected:
+  HWND ClickAndWaitForTheQuestion(int row) {
+    const ULONGLONG clicked = ::GetTickCount64();
+    ClickRow(row);
+    const HWND question = picker_->WaitForWindow(L"#32770", 20000);
+    const ULONGLONG waited = ::GetTickCount64() - clicked;
+    std::printf("the question came %llu ms after the click\n", waited);
+    EXPECT_GE(waited, 9500u);
+    EXPECT_LE(waited, 12500u);
+    if (question != nullptr) {
+      EXPECT_NE(DialogTexts(question).find(L"MORKA ist besch\u00E4ftigt"), std::wstring::npos);
+      EXPECT_EQ(WindowText(::GetDlgItem(question, IDRETRY)), L"Wiederholen");
+      EXPECT_EQ(WindowText(::GetDlgItem(question, IDCANCEL)), L"Abbrechen");
+    }
+    return question;
+  }
+  bool NoDialogStays() {
+    return WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 3000) &&
+           !WaitFor([&] { return !picker_->Windows(L"#32770").empty(); }, 500);
+  }
+};
+
+TEST_F(BusyHost, AbbrechenSendsNothingAndTheNextClickAfterTheHostRecoversWorks) {
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  const ULONGLONG started = ::GetTickCount64();
+  DemoHost host(L"--busy 14000");
+  const HWND question = ClickAndWaitForTheQuestion(0);
+  ASSERT_NE(question, nullptr);
+  ClickButton(question, IDCANCEL);
+  EXPECT_TRUE(NoDialogStays());
+  EXPECT_EQ(Calls(host), Lines{});
+  EXPECT_FALSE(picker_->WaitForExit(0));
+  ::Sleep(static_cast<DWORD>(std::max<LONGLONG>(0, 14500 - (::GetTickCount64() - started))));
+  ClickRow(1);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_EQ(Calls(host), HandOff("s1.zpk", "s one.zst"));
+}
+
+TEST_F(BusyHost, WiederholenDeliversBothFilesOnceTheHostRecovers) {
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  DemoHost host(L"--busy 14000");
+  const HWND question = ClickAndWaitForTheQuestion(0);
+  ASSERT_NE(question, nullptr);
+  ClickButton(question, IDRETRY);
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_EQ(Calls(host), HandOff("a1.zpk", "a2.zst"));
+  EXPECT_TRUE(NoDialogStays());
+}
+
+TEST_F(BusyHost, AbbrechenBetweenTheFilesSaysThatOnlyTheFirstArrived) {
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  DemoHost host(L"--busy-after-158 30000");
+  const HWND question = ClickAndWaitForTheQuestion(0);
+  ASSERT_NE(question, nullptr);
+  EXPECT_NE(DialogTexts(question).find(L"Die erste Datei hat MORKA schon erhalten"),
+            std::wstring::npos);
+  ClickButton(question, IDCANCEL);
+  HWND note = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND box : picker_->Windows(L"#32770")) {
+      if (MessageText(box).find(L"nur zum Teil") != std::wstring::npos) note = box;
+    }
+    return note != nullptr;
+  }));
+  const std::string second = HostDataPath("a2.zst");
+  EXPECT_NE(MessageText(note).find(std::wstring(second.begin(), second.end())), std::wstring::npos);
+  ClickButton(note, IDOK);
+  EXPECT_TRUE(NoDialogStays());
+  EXPECT_EQ(Calls(host),
+            (Lines{"created live=1", "158 " + HostDataPath("a1.zpk"), "released live=0"}));
+}
+
+// The demo host registered as another release for one test, then as before.
+class Registration {
+ public:
+  explicit Registration(const std::wstring& arguments) {
+    EXPECT_EQ(DemoHost::Run(L"--register " + arguments), 0u);
+  }
+  Registration(const Registration&) = delete;
+  Registration& operator=(const Registration&) = delete;
+  ~Registration() {
+    HKEY classes = nullptr;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                        &classes) == ERROR_SUCCESS) {
+      ::RegDeleteTreeW(classes, kClassId);
+      ::RegCloseKey(classes);
+    }
+    DemoHost::Run(L"--register");
+  }
+
+  // Where a 32-bit host's registration names its type library.
+  static void MoveTypeLibraryTo32BitView() {
+    for (const wchar_t* name : {L"\\TypeLib", L"\\Version"}) {
+      const std::wstring key = std::wstring(L"CLSID\\") + kClassId + name;
+      wchar_t value[64] = {};
+      DWORD size = sizeof value;
+      ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                               value, &size),
+                ERROR_SUCCESS);
+      ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, key.c_str(), KEY_WOW64_64KEY, 0);
+      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str());
+      HKEY moved = nullptr;
+      ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &moved, nullptr),
+                ERROR_SUCCESS);
+      ::RegSetValueExW(moved, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), size);
+      ::RegCloseKey(moved);
+    }
+  }
+
+ private:
+  static constexpr wchar_t kClassId[] = L"{F5A1026D-3148-466E-9023-29C7F821A0DB}";
+};
+
+struct Release {
+  const char* name;
+  std::wstring registration;
+  std::wstring host;
+  std::wstring failureCode;  // empty: the hand-off succeeds
+  bool thirtyTwoBit;
+  friend void PrintTo(const Release& r, std::ostream* os) { *os << r.name; }
+};
+
+class HostRelease : public HandOffTest, public ::testing::WithParamInterface<Release> {};
+
+// The picker learns the interface id from the host's registration: a host
+// that lacks the interface its own type library declares shows 13, which a
+// picker falling back to IDispatch or using another id would not show.
+TEST_P(HostRelease, IsReachedThroughTheInterfaceItsRegistrationDeclares) {
+  const Release& r = GetParam();
+  Registration registration(r.registration);
+  if (r.thirtyTwoBit) Registration::MoveTypeLibraryTo32BitView();
+  DemoHost host(r.host);
   ASSERT_NE(StartPickerWindow(), nullptr);
   ClickRow(0);
-  ExpectFailureMessage(L"13");
-  EXPECT_FALSE(host.WaitForLines("158 ", 1, 300));
+  if (!r.failureCode.empty()) {
+    ExpectFailureMessage(r.failureCode);
+    EXPECT_FALSE(host.WaitForLines("158 ", 1, 300));
+    return;
+  }
+  ASSERT_TRUE(host.WaitForLines("released"));
+  EXPECT_EQ(Calls(host), HandOff("a1.zpk", "a2.zst"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    HandOff, HostRelease,
+    ::testing::Values(
+        Release{"FirstLackingItsInterfaceShows13", L"", L"--no-interface", L"13", false},
+        Release{"SecondWithAnotherInterfaceId", L"--typelib 2", L"--typelib 2", L"", false},
+        Release{"SecondLackingItsInterfaceShows13", L"--typelib 2", L"--typelib 2 --no-interface",
+                L"13", false},
+        Release{"RegisteredIn32BitViewLackingItsInterfaceShows13", L"--typelib 2",
+                L"--typelib 2 --no-interface", L"13", true},
+        Release{"WithoutTypeLibraryThroughIDispatch", L"--typelib none", L"--typelib none", L"",
+                false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace wendrake::e2e

@@ -281,6 +281,18 @@ std::wstring MessageText(HWND box) {
   return text;
 }
 
+std::wstring DialogTexts(HWND dialog) {
+  std::wstring texts;
+  ::EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM param) {
+        *reinterpret_cast<std::wstring*>(param) += WindowText(child) + L"\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
 void MoveMouse(POINT screen) {
   SendMouse(MOUSEEVENTF_MOVE, screen);
 }

@@ -75,6 +75,8 @@ std::vector<std::wstring> ListRows(HWND list);
 std::wstring TooltipText(HWND tip);
 // The text of a message box.
 std::wstring MessageText(HWND box);
+// The texts of all controls of a dialog, one a line.
+std::wstring DialogTexts(HWND dialog);
 
 // Real input at screen positions.
 void MoveMouse(POINT screen);

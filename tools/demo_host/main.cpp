@@ -2,10 +2,15 @@
 // tried and tested without it. It serves "ZeploProgram" from a window titled
 // MORKA, lists every call it receives and, with --log, appends them to a file.
 //
-//   ZeploDemoHost --register | --unregister
-//   ZeploDemoHost [--log <file>] [--fail <dispid> <code> <description>]...
-//                 [--title <text>] [--no-window] [--no-interface] [--minimized]
-//                 [--stall <dispid>]
+//   ZeploDemoHost --register [--typelib 1|2|none] | --unregister
+//   ZeploDemoHost [--typelib 1|2|none] [--log <file>]
+//                 [--fail <dispid> <code> <description>]... [--title <text>]
+//                 [--no-window] [--no-interface] [--minimized] [--stall <dispid>]
+//                 [--busy <ms>] [--busy-after-158 <ms>]
+//
+// --typelib chooses which release of its type library the host registers and
+// serves (the releases differ in their interface ids), or none: then it is
+// reached through IDispatch alone. COM starts it with the one it registered.
 
 #include <windows.h>
 #include <ole2.h>
@@ -29,7 +34,7 @@
 
 // The GUIDs of the host's type library are defined in this translation unit.
 #include <initguid.h>
-#include "zeplo_program.h"
+#include "zeplo_host.h"
 
 // oleauto.h of MinGW-w64 lacks the per-user variants oleaut32 exports.
 extern "C" {
@@ -51,10 +56,11 @@ constexpr wchar_t kExeName[] = L"ZeploDemoHost.exe";
 constexpr wchar_t kWindowClass[] = L"ZeploDemoHostWindow";
 constexpr wchar_t kHiddenTitle[] = L"ZeploDemoHost";
 constexpr wchar_t kUsage[] =
-    L"usage: ZeploDemoHost --register | --unregister\n"
-    L"       ZeploDemoHost [--log <file>] [--fail <dispid> <code> <description>]...\n"
-    L"                     [--title <text>] [--no-window] [--no-interface] [--minimized]\n"
-    L"                     [--stall <dispid>]";
+    L"usage: ZeploDemoHost --register [--typelib 1|2|none] | --unregister\n"
+    L"       ZeploDemoHost [--typelib 1|2|none] [--log <file>]\n"
+    L"                     [--fail <dispid> <code> <description>]... [--title <text>]\n"
+    L"                     [--no-window] [--no-interface] [--minimized] [--stall <dispid>]\n"
+    L"                     [--busy <ms>] [--busy-after-158 <ms>]";
 
 enum ExitCode { kOk = 0, kFailed = 1, kBadUsage = 2 };
 
@@ -201,12 +207,15 @@ struct Options {
   Action action = Action::kServe;
   std::wstring log_path;
   std::wstring title = L"MORKA";
+  int typelib = 1;  // the resource number of the release; 0: none
   bool no_window = false;
   bool no_interface = false;
   bool minimized = false;
   std::optional<RaisedError> fail_158;
   std::optional<RaisedError> fail_159;
   std::optional<DISPID> stall;
+  DWORD busy = 0;
+  DWORD busy_after_158 = 0;
 };
 
 // Decimal, or hexadecimal with 0x; nothing else, so that a typo is not taken
@@ -246,6 +255,14 @@ bool ParseOptions(int count, wchar_t** args, Options& options, std::wstring& err
     } else if (arg == L"--log") {
       if (!take(i, 1)) return false;
       options.log_path = args[++i];
+    } else if (arg == L"--typelib") {
+      if (!take(i, 1)) return false;
+      const std::wstring_view value = args[++i];
+      if (value != L"1" && value != L"2" && value != L"none") {
+        error = L"--typelib: 1, 2 or none";
+        return false;
+      }
+      options.typelib = value == L"none" ? 0 : value[0] - L'0';
     } else if (arg == L"--title") {
       if (!take(i, 1)) return false;
       options.title = args[++i];
@@ -272,6 +289,15 @@ bool ParseOptions(int count, wchar_t** args, Options& options, std::wstring& err
         return false;
       }
       options.stall = static_cast<DISPID>(*member);
+    } else if (arg == L"--busy" || arg == L"--busy-after-158") {
+      if (!take(i, 1)) return false;
+      const std::optional<unsigned long> ms = ParseNumber(args[i + 1], 24 * 3600 * 1000);
+      if (!ms) {
+        error = std::wstring(arg) + L": milliseconds, at most a day";
+        return false;
+      }
+      (arg == L"--busy" ? options.busy : options.busy_after_158) = *ms;
+      ++i;
     } else if (arg == L"--no-window") {
       options.no_window = true;
     } else if (arg == L"--no-interface") {
@@ -415,8 +441,10 @@ struct OwnTypeLib {
   TLIBATTR attributes{};
 };
 
-HRESULT LoadOwnTypeLib(const std::wstring& exe, OwnTypeLib& own) {
-  HRESULT hr = LoadTypeLibEx(exe.c_str(), REGKIND_NONE, &own.library);
+// The release's type library, resource `number` of the exe.
+HRESULT LoadOwnTypeLib(const std::wstring& exe, int number, OwnTypeLib& own) {
+  const std::wstring resource = exe + L"\\" + std::to_wstring(number);
+  HRESULT hr = LoadTypeLibEx(resource.c_str(), REGKIND_NONE, &own.library);
   if (FAILED(hr)) return hr;
   TLIBATTR* attributes = nullptr;
   hr = own.library->GetLibAttr(&attributes);
@@ -427,8 +455,8 @@ HRESULT LoadOwnTypeLib(const std::wstring& exe, OwnTypeLib& own) {
 }
 
 // Registering and unregistering both need the library; without it they stop.
-bool LoadOwnTypeLibOrReport(EventLog& log, const std::wstring& exe, OwnTypeLib& own) {
-  const HRESULT hr = LoadOwnTypeLib(exe, own);
+bool LoadOwnTypeLibOrReport(EventLog& log, const std::wstring& exe, int number, OwnTypeLib& own) {
+  const HRESULT hr = LoadOwnTypeLib(exe, number, own);
   if (FAILED(hr))
     ReportError(log, L"cannot load the type library in " + exe + L": " + HresultText(hr));
   return SUCCEEDED(hr);
@@ -450,10 +478,16 @@ void RemoveClass(const std::vector<ClassesRoot>& roots) {
   }
 }
 
-int Register(EventLog& log) {
+std::wstring TypeLibOption(int typelib) {
+  return typelib == 0 ? L"none" : std::to_wstring(typelib);
+}
+
+// Registers the class served by this exe with the release `typelib` (0: none),
+// which COM passes on when it starts the host.
+int Register(EventLog& log, int typelib) {
   const std::wstring exe = ModulePath();
   OwnTypeLib own;
-  if (!LoadOwnTypeLibOrReport(log, exe, own)) return kFailed;
+  if (typelib != 0 && !LoadOwnTypeLibOrReport(log, exe, typelib, own)) return kFailed;
   const std::vector<ClassesRoot> roots = RootsToRegisterIn();
   for (const ClassesRoot& root : roots) {
     if (const std::wstring current = RegisteredServer(root); BelongsToAnotherProgram(current)) {
@@ -462,18 +496,26 @@ int Register(EventLog& log) {
       return kFailed;
     }
   }
+  // An earlier registration's type library must not outlive a change of release.
+  RemoveClass(roots);
 
   const std::wstring clsid = GuidText(CLSID_ZeploProgram);
-  const std::wstring libid = GuidText(own.attributes.guid);
+  const TLIBATTR& a = own.attributes;
+  wchar_t version[16] = {};
+  wsprintfW(version, L"%x.%x", a.wMajorVerNum, a.wMinorVerNum);
   for (const ClassesRoot& root : roots) {
-    const std::pair<std::wstring, std::wstring> values[] = {
+    std::vector<std::pair<std::wstring, std::wstring>> values = {
         {ProgIdKey(root), kProgId},
         {ProgIdKey(root) + L"\\CLSID", clsid},
         {ClassKey(root), kProgId},
-        {ClassKey(root) + L"\\LocalServer32", L"\"" + exe + L"\""},
+        {ClassKey(root) + L"\\LocalServer32",
+         L"\"" + exe + L"\" --typelib " + TypeLibOption(typelib)},
         {ClassKey(root) + L"\\ProgID", kProgId},
-        {ClassKey(root) + L"\\TypeLib", libid},
     };
+    if (typelib != 0) {
+      values.emplace_back(ClassKey(root) + L"\\TypeLib", GuidText(a.guid));
+      values.emplace_back(ClassKey(root) + L"\\Version", version);
+    }
     for (const auto& [key, value] : values) {
       if (const LSTATUS status = SetDefault(root.key, key, value); status != ERROR_SUCCESS) {
         ReportError(log, L"cannot write " + std::wstring(root.hive) + L"\\" + key + L": error " +
@@ -483,12 +525,13 @@ int Register(EventLog& log) {
       }
     }
   }
+  if (typelib == 0) return kOk;
 
   // Out of process, COM marshals IZeploProgram only with its type library registered.
-  if (BelongsToAnotherProgram(RegisteredTypeLibPath(own.attributes))) {
+  if (BelongsToAnotherProgram(RegisteredTypeLibPath(a))) {
     return kOk;  // the same library, in the CAD application's copy
   }
-  std::wstring path = exe;
+  std::wstring path = exe + L"\\" + std::to_wstring(typelib);
   if (const HRESULT hr = RegisterTypeLibForUser(own.library.Get(), path.data(), nullptr);
       FAILED(hr)) {
     ReportError(log, L"cannot register the type library: " + HresultText(hr));
@@ -500,8 +543,6 @@ int Register(EventLog& log) {
 
 int Unregister(EventLog& log) {
   const std::wstring exe = ModulePath();
-  OwnTypeLib own;
-  if (!LoadOwnTypeLibOrReport(log, exe, own)) return kFailed;
   int result = kOk;
   for (const ClassesRoot& root : RootsToRegisterIn()) {
     if (BelongsToAnotherProgram(RegisteredServer(root))) continue;
@@ -513,8 +554,11 @@ int Unregister(EventLog& log) {
       }
     }
   }
-  const std::wstring registered = RegisteredTypeLibPath(own.attributes);
-  if (!registered.empty() && !BelongsToAnotherProgram(registered)) {
+  for (int typelib : {1, 2}) {
+    OwnTypeLib own;
+    if (!LoadOwnTypeLibOrReport(log, exe, typelib, own)) return kFailed;
+    const std::wstring registered = RegisteredTypeLibPath(own.attributes);
+    if (registered.empty() || BelongsToAnotherProgram(registered)) continue;
     const TLIBATTR& a = own.attributes;
     if (const HRESULT hr =
             UnRegisterTypeLibForUser(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
@@ -628,18 +672,28 @@ class HostWindow final : public demo_host::EventSink {
   std::optional<DWORD> class_cookie_;
 };
 
-ComPtr<ITypeInfo> LoadOwnTypeInfo() {
+// The interface the release serves: its class's first implemented type. Without
+// a type library (or when it cannot be read) the object offers IDispatch alone.
+void LoadServedInterface(int typelib, ServerContext& context) {
   OwnTypeLib own;
+  ComPtr<ITypeInfo> coclass;
+  HREFTYPE reference = 0;
   ComPtr<ITypeInfo> info;
-  if (SUCCEEDED(LoadOwnTypeLib(ModulePath(), own))) {
-    own.library->GetTypeInfoOfGuid(DIID_IZeploProgram, &info);
+  TYPEATTR* attributes = nullptr;
+  if (typelib == 0 || FAILED(LoadOwnTypeLib(ModulePath(), typelib, own)) ||
+      FAILED(own.library->GetTypeInfoOfGuid(CLSID_ZeploProgram, &coclass)) ||
+      FAILED(coclass->GetRefTypeOfImplType(0, &reference)) ||
+      FAILED(coclass->GetRefTypeInfo(reference, &info)) || FAILED(info->GetTypeAttr(&attributes))) {
+    return;
   }
-  return info;
+  context.interface_id = attributes->guid;
+  info->ReleaseTypeAttr(attributes);
+  context.type_info = info;
 }
 
 int RunServer(HINSTANCE instance, int show, const Options& options, HostWindow& window,
               ServerContext& context, EventLog& log) {
-  context.type_info = LoadOwnTypeInfo();
+  LoadServedInterface(options.typelib, context);
   // The window exists before the class object is registered: a client that has
   // created an object finds the host's window at once.
   if (!window.Create(instance, options.no_window ? kHiddenTitle : options.title)) {
@@ -650,6 +704,13 @@ int RunServer(HINSTANCE instance, int show, const Options& options, HostWindow& 
     ShowWindow(window.handle(), options.minimized ? SW_SHOWMINNOACTIVE : show);
   }
 
+  // Registered before the class object, so that even the first call of a
+  // client can be turned away; revoked with the apartment.
+  ComPtr<IMessageFilter> filter = demo_host::MakeBusyFilter(context);
+  if (!filter || FAILED(CoRegisterMessageFilter(filter.Get(), nullptr))) {
+    ReportError(log, L"cannot register the message filter");
+    return kFailed;
+  }
   ComPtr<IClassFactory> factory = demo_host::MakeClassFactory(context);
   if (!factory) return kFailed;
   DWORD cookie = 0;
@@ -681,6 +742,8 @@ int Serve(HINSTANCE instance, int show, const Options& options, EventLog& log) {
   context.fail_158 = options.fail_158;
   context.fail_159 = options.fail_159;
   context.stall = options.stall;
+  context.busy_until = options.busy ? GetTickCount64() + options.busy : 0;
+  context.busy_after_158 = options.busy_after_158;
   context.sink = &window;
   int result = kOk;
   {
@@ -690,6 +753,7 @@ int Serve(HINSTANCE instance, int show, const Options& options, EventLog& log) {
       return kFailed;
     }
     result = RunServer(instance, show, options, window, context, log);
+    CoRegisterMessageFilter(nullptr, nullptr);
     context.type_info.Reset();  // oleaut32 objects go before CoUninitialize
   }
   window.Record(L"exit", L"exit");
@@ -723,7 +787,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   switch (options.action) {
     case Options::Action::kRegister: {
       Apartment apartment;
-      return Register(log);
+      return Register(log, options.typelib);
     }
     case Options::Action::kUnregister: {
       Apartment apartment;

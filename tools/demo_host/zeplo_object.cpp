@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "zeplo_program.h"
-
 namespace demo_host {
 namespace {
 
@@ -96,7 +94,7 @@ class RefCounted : public Interface {
 
 class ZeploObject final : public RefCounted<IDispatch> {
  public:
-  explicit ZeploObject(const ServerContext& context) : context_(context) {
+  explicit ZeploObject(ServerContext& context) : context_(context) {
     RecordCount(L"created live=", InterlockedIncrement(&g_live_objects));
   }
   ZeploObject(const ZeploObject&) = delete;
@@ -107,7 +105,7 @@ class ZeploObject final : public RefCounted<IDispatch> {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (iid == IID_IUnknown || iid == IID_IDispatch ||
-        (iid == DIID_IZeploProgram && context_.answer_diid)) {
+        (iid == context_.interface_id && iid != GUID_NULL && context_.answer_diid)) {
       *object = static_cast<IDispatch*>(this);
       AddRef();
       return S_OK;
@@ -155,6 +153,9 @@ class ZeploObject final : public RefCounted<IDispatch> {
       const std::wstring detail = (failure ? L"FAILED " : L"") + Printable(std::move(path));
       context_.sink->Record(id + L" " + detail, id + L"  " + detail);
       if (context_.stall == member) ::Sleep(INFINITE);
+      if (member == kLoadPlotterConfiguration && context_.busy_after_158 != 0) {
+        context_.busy_until = ::GetTickCount64() + context_.busy_after_158;
+      }
       if (failure) {
         if (exception) Raise(*failure, *exception);
         return DISP_E_EXCEPTION;
@@ -187,13 +188,13 @@ class ZeploObject final : public RefCounted<IDispatch> {
     exception.scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.code);
   }
 
-  const ServerContext& context_;
+  ServerContext& context_;
 };
 
 // One factory for the whole run; CoRevokeClassObject drops COM's reference.
 class ClassFactory final : public RefCounted<IClassFactory> {
  public:
-  explicit ClassFactory(const ServerContext& context) : context_(context) {}
+  explicit ClassFactory(ServerContext& context) : context_(context) {}
   ClassFactory(const ClassFactory&) = delete;
   ClassFactory& operator=(const ClassFactory&) = delete;
 
@@ -222,13 +223,58 @@ class ClassFactory final : public RefCounted<IClassFactory> {
  private:
   ~ClassFactory() override = default;
 
-  const ServerContext& context_;
+  ServerContext& context_;
+};
+
+class BusyFilter final : public RefCounted<IMessageFilter> {
+ public:
+  explicit BusyFilter(ServerContext& context) : context_(context) {}
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+      *object = static_cast<IMessageFilter*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+
+  // Under Wine only SERVERCALL_REJECTED turns a call away: it runs a call
+  // answered SERVERCALL_RETRYLATER as if handled. Releases of references
+  // (IRemUnknown) are COM's housekeeping, not commands, and pass.
+  STDMETHODIMP_(DWORD) HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO call) override {
+    static constexpr GUID kRemUnknown{0x131, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    static constexpr GUID kRemUnknown2{0x143, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    if (::GetTickCount64() >= context_.busy_until ||
+        (call && (call->iid == kRemUnknown || call->iid == kRemUnknown2))) {
+      return SERVERCALL_ISHANDLED;
+    }
+    context_.sink->Record(L"turned away", L"turned away (busy)");
+    return SERVERCALL_REJECTED;
+  }
+  STDMETHODIMP_(DWORD) RetryRejectedCall(HTASK, DWORD, DWORD) override {
+    return static_cast<DWORD>(-1);
+  }
+  STDMETHODIMP_(DWORD) MessagePending(HTASK, DWORD, DWORD) override {
+    return PENDINGMSG_WAITDEFPROCESS;
+  }
+
+ private:
+  ~BusyFilter() override = default;
+
+  ServerContext& context_;
 };
 
 }  // namespace
 
-ComPtr<IClassFactory> MakeClassFactory(const ServerContext& context) {
+ComPtr<IClassFactory> MakeClassFactory(ServerContext& context) {
   return Adopt<IClassFactory>(new (std::nothrow) ClassFactory(context));
+}
+
+ComPtr<IMessageFilter> MakeBusyFilter(ServerContext& context) {
+  return Adopt<IMessageFilter>(new (std::nothrow) BusyFilter(context));
 }
 
 }  // namespace demo_host

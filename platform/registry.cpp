@@ -1,0 +1,32 @@
+#include "platform/registry.h"
+
+#include "platform/handles.h"
+
+namespace wendrake {
+
+std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const wchar_t* name,
+                              REGSAM view) {
+  RegKey key;
+  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, key.Put()) != ERROR_SUCCESS) {
+    return {};
+  }
+  // The value may change size between the two calls if another program writes.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    DWORD bytes = 0;
+    if (::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS) {
+      return {};
+    }
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    const LSTATUS status =
+        ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, value.data(), &bytes);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return {};
+    value.resize(value.find(L'\0'));
+    return value;
+  }
+  return {};
+}
+
+}  // namespace wendrake

@@ -1,0 +1,15 @@
+#pragma once
+// Reading text values of the registry.
+#include <windows.h>
+
+#include <string>
+
+namespace wendrake {
+
+// The text value `name` (nullptr: the key's default value) of `root\path`,
+// in the registry view `view` (0, KEY_WOW64_64KEY or KEY_WOW64_32KEY); ""
+// when the key or the value is absent or not text.
+std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const wchar_t* name,
+                              REGSAM view = 0);
+
+}  // namespace wendrake
