@@ -30,12 +30,12 @@ struct Version {
 
 // "1.0" as COM writes it, in hexadecimal.
 std::optional<Version> ParseVersion(const std::wstring& text) {
-  unsigned major = 0;
-  unsigned minor = 0;
-  if (std::swscanf(text.c_str(), L"%x.%x", &major, &minor) != 2 || major > 0xFFFF ||
-      minor > 0xFFFF) {
-    return std::nullopt;
-  }
+  wchar_t* end = nullptr;
+  const unsigned long major = std::wcstoul(text.c_str(), &end, 16);
+  if (end == text.c_str() || *end != L'.') return std::nullopt;
+  const wchar_t* minorText = end + 1;
+  const unsigned long minor = std::wcstoul(minorText, &end, 16);
+  if (end == minorText || major > 0xFFFF || minor > 0xFFFF) return std::nullopt;
   return Version{static_cast<WORD>(major), static_cast<WORD>(minor)};
 }
 

@@ -209,24 +209,25 @@ class Registration {
     DemoHost::Run(L"--register");
   }
 
-  // Where a 32-bit host's registration names its type library.
+  // Where a 32-bit host's registration names its type library, here without
+  // naming its version.
   static void MoveTypeLibraryTo32BitView() {
+    const std::wstring key = std::wstring(L"CLSID\\") + kClassId;
+    wchar_t library[64] = {};
+    DWORD size = sizeof library;
+    ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), nullptr,
+                             RRF_RT_REG_SZ, nullptr, library, &size),
+              ERROR_SUCCESS);
     for (const wchar_t* name : {L"\\TypeLib", L"\\Version"}) {
-      const std::wstring key = std::wstring(L"CLSID\\") + kClassId + name;
-      wchar_t value[64] = {};
-      DWORD size = sizeof value;
-      ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
-                               value, &size),
-                ERROR_SUCCESS);
-      ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, key.c_str(), KEY_WOW64_64KEY, 0);
-      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str());
-      HKEY moved = nullptr;
-      ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &moved, nullptr),
-                ERROR_SUCCESS);
-      ::RegSetValueExW(moved, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), size);
-      ::RegCloseKey(moved);
+      ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (key + name).c_str(), KEY_WOW64_64KEY, 0);
+      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key + name).c_str());
     }
+    HKEY moved = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), 0, nullptr, 0,
+                                KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &moved, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(moved, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(library), size);
+    ::RegCloseKey(moved);
   }
 
  private:
@@ -270,7 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
         Release{"SecondWithAnotherInterfaceId", L"--typelib 2", L"--typelib 2", L"", false},
         Release{"SecondLackingItsInterfaceShows13", L"--typelib 2", L"--typelib 2 --no-interface",
                 L"13", false},
-        Release{"RegisteredIn32BitViewLackingItsInterfaceShows13", L"--typelib 2",
+        Release{"In32BitViewWithoutVersionLackingItsInterfaceShows13", L"--typelib 2",
                 L"--typelib 2 --no-interface", L"13", true},
         Release{"WithoutTypeLibraryThroughIDispatch", L"--typelib none", L"--typelib none", L"",
                 false}),
