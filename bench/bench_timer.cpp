@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "clock.h"
-#include "tests/e2e/picker_harness.h"
+#include "tests/support/picker_harness.h"
 
 namespace {
 

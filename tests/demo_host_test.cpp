@@ -18,8 +18,8 @@
 #include <vector>
 
 #include <initguid.h>
-#include "tests/e2e/demo_host.h"
-#include "text.h"
+#include "tests/support/demo_host.h"
+#include "tests/support/zeplo_demo_host/text.h"
 #include "zeplo_host.h"
 
 namespace {

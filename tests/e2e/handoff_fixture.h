@@ -1,6 +1,6 @@
 #pragma once
 // A picker and a demo host, and what the host received from the picker.
-#include "tests/e2e/demo_host.h"
+#include "tests/support/demo_host.h"
 #include "tests/e2e/picker_fixture.h"
 
 namespace wendrake::e2e {

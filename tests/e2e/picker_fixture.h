@@ -1,7 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "tests/e2e/picker_harness.h"
+#include "tests/support/picker_harness.h"
 
 namespace wendrake::e2e {
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "tests/e2e/picker_harness.h"
+#include "tests/support/picker_harness.h"
 
 using namespace wendrake::e2e;
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/demo_host.h"
+#include "tests/support/demo_host.h"
 
 #include <gtest/gtest.h>
 

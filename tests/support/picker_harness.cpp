@@ -1,4 +1,4 @@
-#include "tests/e2e/picker_harness.h"
+#include "tests/support/picker_harness.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

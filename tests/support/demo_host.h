@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/picker_harness.h"
+#include "tests/support/picker_harness.h"
 
 namespace wendrake::e2e {
 
