@@ -17,7 +17,7 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/conversions.h"
 #include "platform/failure.h"
-#include "window/layout.h"
+#include "window/stored_position.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "host/busy_retry.h"
 #include "host/handoff_text.h"
 #include "platform/automation.h"
-#include "platform/runtime.h"
+#include "platform/messages.h"
 
 namespace wendrake {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/runtime.h"
+#include "platform/failure.h"
 
 namespace wendrake {
 namespace {

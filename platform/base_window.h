@@ -6,7 +6,9 @@
 
 #include <new>
 
-#include "platform/runtime.h"
+#include "platform/failure.h"
+#include "platform/messages.h"
+#include "platform/system_error.h"
 
 namespace wendrake {
 
@@ -24,14 +26,14 @@ class BaseWindow {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    if (!::RegisterClassExW(&wc)) ThrowSystemError(::GetLastError());
+    if (!::RegisterClassExW(&wc)) ThrowLastError();
   }
 
   void CreateWindowOf(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
                       int x, int y, int width, int height) {
     if (!::CreateWindowExW(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,
                            ::GetModuleHandleW(nullptr), this)) {
-      ThrowSystemError(::GetLastError());
+      ThrowLastError();
     }
   }
 

@@ -1,7 +1,8 @@
 #include "platform/settings.h"
 
+#include "platform/handles.h"
 #include "platform/registry.h"
-#include "platform/runtime.h"
+#include "platform/system_error.h"
 
 namespace wendrake {
 namespace {

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/ansi_text.h"
 #include "platform/conversions.h"
+#include "platform/failure.h"
+#include "platform/twips.h"
 
 namespace Wendrake_bas1 {
 

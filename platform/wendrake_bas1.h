@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/runtime.h"
+#include "platform/application.h"
 
 namespace Wendrake_bas1 {
 

@@ -7,28 +7,6 @@
 namespace wendrake {
 namespace {
 
-TEST(CodeFromSystemError, FileAndFolderFailuresKeepTheirDistinctCodes) {
-  EXPECT_EQ(CodeFromSystemError(2), code::kFileNotFound);
-  EXPECT_EQ(CodeFromSystemError(3), code::kPathNotFound);
-  EXPECT_EQ(CodeFromSystemError(5), code::kPathFileAccessError);
-  EXPECT_EQ(CodeFromSystemError(32), code::kPermissionDenied);
-  EXPECT_EQ(CodeFromSystemError(123), code::kBadFileName);
-  EXPECT_EQ(CodeFromSystemError(999999), code::kPathFileAccessError);
-}
-
-TEST(CodeFromHResult, AutomationFailuresBecomeTheCodesTheUserIsShown) {
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x800401F3u)), code::kCannotCreateObject);
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80040154u)), code::kCannotCreateObject);
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80004002u)), code::kTypeMismatch);
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x800706BAu)), code::kServerUnavailable);
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80010108u)), code::kServerUnavailable);
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x8002000Eu)), code::kWrongArgumentCount);
-  // An application error raised with its own number keeps that number.
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x800A0035u)), 53);
-  // Wrapped Win32 errors map like the plain ones.
-  EXPECT_EQ(CodeFromHResult(static_cast<int32_t>(0x80070003u)), code::kPathNotFound);
-}
-
 TEST(FailureFromHResult, EveryHResultReadsAsACodeWithAGermanDescriptionAndTheNumber) {
   struct Case {
     uint32_t hr;

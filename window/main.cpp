@@ -3,7 +3,8 @@
 
 #include <new>
 
-#include "platform/runtime.h"
+#include "platform/application.h"
+#include "platform/messages.h"
 #include "window/wendrake_frm1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

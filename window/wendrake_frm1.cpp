@@ -35,7 +35,7 @@ HBITMAP LoadBitmapResource(int id) {
 }
 
 // Draws a bitmap through a memory DC that is cleaned up on every path.
-void DrawPicture(HDC target, HBITMAP picture, SIZE pictureSize, RECT area) {
+void DrawPicture(HDC target, HGDIOBJ picture, SIZE pictureSize, RECT area) {
   const HDC source = ::CreateCompatibleDC(target);
   if (source == nullptr) return;
   const HGDIOBJ previous = ::SelectObject(source, picture);
@@ -60,8 +60,8 @@ bool Wendrake_frm1::IsOnAnyMonitor(TwipsPoint position) const {
 Wendrake_frm1::Wendrake_frm1(Application& app) : app_(app) {}
 
 void Wendrake_frm1::Create() {
-  background_ = LoadBitmapResource(IDB_BACKGROUND);
-  titleStrip_ = LoadBitmapResource(IDB_TITLE_STRIP);
+  background_.Reset(LoadBitmapResource(IDB_BACKGROUND));
+  titleStrip_.Reset(LoadBitmapResource(IDB_TITLE_STRIP));
   handCursor_ = ::LoadCursorW(Module(), MAKEINTRESOURCEW(IDC_HAND_MOVE));
 
   WNDCLASSEXW wc{};
@@ -81,7 +81,7 @@ void Wendrake_frm1::CreateListBox() {
       0, WC_LISTBOXW, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY,
       PixelsX(design::kListLeft), PixelsY(design::kListTop), PixelsX(design::kListWidth),
       PixelsY(design::kListHeight), Hwnd(), reinterpret_cast<HMENU>(kListId), Module(), nullptr);
-  if (lst_Wendraken == nullptr) ThrowSystemError(::GetLastError());
+  if (lst_Wendraken == nullptr) ThrowLastError();
   LOGFONTW font{};
   font.lfHeight = -PixelsY(kFontHeight);
   font.lfCharSet = DEFAULT_CHARSET;
@@ -276,12 +276,12 @@ LRESULT Wendrake_frm1::OnPaint() {
   const HDC dc = ::BeginPaint(Hwnd(), &paint);
   // Until start-up stretches it, the background shows at its own size.
   const SIZE size = backgroundSize_.cx > 0 ? backgroundSize_ : kBackgroundPicture;
-  DrawPicture(dc, background_, kBackgroundPicture, RECT{0, 0, size.cx, size.cy});
+  DrawPicture(dc, background_.Get(), kBackgroundPicture, RECT{0, 0, size.cx, size.cy});
   // The strip shows its picture unstretched, cut at the control's edges.
   const RECT area = ImageArea(img_Move);
   const SIZE shown{std::min<LONG>(kStripPicture.cx, area.right - area.left),
                    std::min<LONG>(kStripPicture.cy, area.bottom - area.top)};
-  DrawPicture(dc, titleStrip_, shown,
+  DrawPicture(dc, titleStrip_.Get(), shown,
               RECT{area.left, area.top, area.left + shown.cx, area.top + shown.cy});
   ::EndPaint(Hwnd(), &paint);
   return 0;

@@ -9,8 +9,11 @@
 #include "catalogue/plotter_table.h"
 #include "platform/base_window.h"
 #include "platform/handles.h"
-#include "platform/runtime.h"
-#include "window/layout.h"
+#include "platform/application.h"
+#include "platform/twips.h"
+#include "window/design.h"
+#include "window/load_trap.h"
+#include "window/stored_position.h"
 
 namespace wendrake {
 
@@ -71,8 +74,9 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
                       design::kCloseHeight};
 
   GdiObject listFont_;
-  HBITMAP background_ = nullptr;  // resources: freed with the module
-  HBITMAP titleStrip_ = nullptr;
+  // Loaded without LR_SHARED: ours to delete, like the font.
+  GdiObject background_;
+  GdiObject titleStrip_;
   HCURSOR handCursor_ = nullptr;
   // The background is stretched once at start-up and kept at that size.
   SIZE backgroundSize_{};

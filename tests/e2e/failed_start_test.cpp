@@ -3,62 +3,99 @@
 namespace wendrake::e2e {
 namespace {
 
-class FailedStart : public PickerTest {
+std::wstring CataloguePath() {
+  return CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
+}
+
+std::string Records(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "R\r\n";
+  return text;
+}
+
+enum class Place { kNoFolder, kNoFile, kFolderInstead, kLocked, kTooMany };
+
+struct FailedStartCase {
+  const char* name;
+  Place place;
+  const wchar_t* title;
+  const wchar_t* text;
+  friend void PrintTo(const FailedStartCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FailedStart : public PickerTest, public ::testing::WithParamInterface<FailedStartCase> {
  protected:
-  // Starts the picker, expects only a message box, reads it and presses OK.
-  void ExpectMessageThenEnd(const wchar_t* title, const std::wstring& text) {
-    SetStoredValue(L"Left", L"1500");
-    SetStoredValue(L"Top", L"750");
-    Process picker = StartPicker();
-    const HWND box = picker.WaitForWindow(L"#32770");
-    ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(WindowText(box), title);
-    EXPECT_EQ(MessageText(box), text);
-    EXPECT_TRUE(picker.Windows(kPickerClass).empty()) << "the picker showed its window";
-    ClickButton(box, IDOK);
-    ASSERT_TRUE(picker.WaitForExit()) << "still running after OK";
-    // The remembered position survives a failed start.
-    EXPECT_EQ(StoredValue(L"Left"), L"1500");
-    EXPECT_EQ(StoredValue(L"Top"), L"750");
+  void TearDown() override {
+    ::RemoveDirectoryW(CataloguePath().c_str());
+    PickerTest::TearDown();
   }
 };
 
-TEST_F(FailedStart, MissingListFileShowsFileNotFoundMessage) {
+// Only a message, no window; after OK the picker ends, and the position
+// remembered from the last run survives.
+TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) {
+  const FailedStartCase& c = GetParam();
+  SetStoredValue(L"Left", L"1500");
+  SetStoredValue(L"Top", L"750");
   RemoveCatalogueFolder();
-  CreateCatalogueFolder();
-  ExpectMessageThenEnd(L"Datei \u00F6ffnen_Error", L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!");
+  HANDLE lock = INVALID_HANDLE_VALUE;
+  switch (c.place) {
+    case Place::kNoFolder: break;
+    case Place::kNoFile: CreateCatalogueFolder(); break;
+    case Place::kFolderInstead:
+      CreateCatalogueFolder();
+      ::CreateDirectoryW(CataloguePath().c_str(), nullptr);
+      break;
+    case Place::kLocked:
+      WriteCatalogue(Records(1));
+      lock = ::CreateFileW(CataloguePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+    case Place::kTooMany: WriteCatalogue(Records(137)); break;
+  }
+  Process picker = StartPicker();
+  const HWND box = picker.WaitForWindow(L"#32770");
+  ASSERT_NE(box, nullptr) << "no message box";
+  EXPECT_EQ(WindowText(box), c.title);
+  EXPECT_EQ(MessageText(box), c.text);
+  EXPECT_TRUE(picker.Windows(kPickerClass).empty()) << "the picker showed its window";
+  ClickButton(box, IDOK);
+  EXPECT_TRUE(picker.WaitForExit()) << "still running after OK";
+  if (lock != INVALID_HANDLE_VALUE) ::CloseHandle(lock);
+  EXPECT_EQ(StoredValue(L"Left"), L"1500");
+  EXPECT_EQ(StoredValue(L"Top"), L"750");
 }
 
-TEST_F(FailedStart, MissingFolderIsALoadError76) {
-  RemoveCatalogueFolder();
-  ExpectMessageThenEnd(L"Load_Error", L"Load_Error! Error number:76");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Startup, FailedStart,
+    ::testing::Values(FailedStartCase{"MissingFileIsFileNotFound", Place::kNoFile,
+                                      L"Datei \u00F6ffnen_Error",
+                                      L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!"},
+                      FailedStartCase{"MissingFolderIs76", Place::kNoFolder, L"Load_Error",
+                                      L"Load_Error! Error number:76"},
+                      FailedStartCase{"FolderInPlaceOfTheFileIs75", Place::kFolderInstead,
+                                      L"Load_Error", L"Load_Error! Error number:75"},
+                      FailedStartCase{"FileLockedByAnotherProgramIs70", Place::kLocked,
+                                      L"Load_Error", L"Load_Error! Error number:70"},
+                      FailedStartCase{"Records137OverflowTheListHeight", Place::kTooMany,
+                                      L"Load_Error", L"Load_Error! Error number:6"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FailedStart, OverflowInsideTheReadClosesTheListFile) {
+class FailedRead : public PickerTest {};
+
+TEST_F(FailedRead, OverflowInsideTheReadClosesTheListFile) {
   WriteCatalogue(NumberedCatalogue(32768));  // one more than the counter holds
   Process picker = StartPicker();
   const HWND box = picker.WaitForWindow(L"#32770", 30000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageText(box), L"Load_Error! Error number:6");
   // While the message is up the program still runs: its file must be closed.
-  const std::wstring path = CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
-  const HANDLE exclusive = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE exclusive = ::CreateFileW(CataloguePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(exclusive, INVALID_HANDLE_VALUE) << "the list file is still open";
   ::CloseHandle(exclusive);
   ClickButton(box, IDOK);
   EXPECT_TRUE(picker.WaitForExit());
-}
-
-TEST_F(FailedStart, SecondCopyEndsSilentlyLeavingExactlyOneWindow) {
-  Process first = StartPicker();
-  ASSERT_NE(first.WaitForWindow(kPickerClass), nullptr);
-  Process second = StartPicker();
-  EXPECT_EQ(second.WaitForExit(), 0u);
-  EXPECT_TRUE(second.Windows(nullptr, false).empty());
-  EXPECT_EQ(PickerWindows().size(), 1u);
-  EXPECT_FALSE(StoredValue(L"Left")) << "the second copy stored a position";
-  EXPECT_FALSE(first.WaitForExit(0)) << "the first copy must keep running";
 }
 
 }  // namespace

@@ -80,14 +80,29 @@ TEST_F(Startup, At120DpiTheWindowIsStill85PixelsWideWithTallerRows) {
   EXPECT_EQ(list.right - list.left, 73);
 }
 
-TEST_F(Startup, EmptyCatalogueGivesAnEmptyListAndA300TwipsWindow) {
-  WriteCatalogue("* nur Kommentare\r\n\r\n");
-  Process picker = StartPicker();
-  const HWND window = picker.WaitForWindow(kPickerClass);
-  ASSERT_NE(window, nullptr);
-  const RECT outer = WindowRect(window);
-  EXPECT_EQ(outer.bottom - outer.top, 20);
-  EXPECT_TRUE(ListRows(ListBoxOf(window)).empty());
+TEST_F(Startup, AListOfNoneTo136RowsShowsEveryRow) {
+  for (const int count : {0, 136}) {
+    WriteCatalogue(NumberedCatalogue(count));
+    Process picker = StartPicker();
+    const HWND window = picker.WaitForWindow(kPickerClass);
+    ASSERT_NE(window, nullptr) << count;
+    EXPECT_EQ(ListRows(ListBoxOf(window)).size(), static_cast<size_t>(count));
+    const RECT list = WindowRect(ListBoxOf(window));
+    EXPECT_EQ(list.bottom - list.top, count * 16);
+    EXPECT_EQ(WindowRect(window).bottom - WindowRect(window).top, count * 16 + 20);
+    EXPECT_EQ(picker.Close(), 0u);
+  }
+}
+
+TEST_F(Startup, SecondCopyEndsSilentlyLeavingExactlyOneWindow) {
+  Process first = StartPicker();
+  ASSERT_NE(first.WaitForWindow(kPickerClass), nullptr);
+  Process second = StartPicker();
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  EXPECT_TRUE(second.Windows(nullptr, false).empty());
+  EXPECT_EQ(PickerWindows().size(), 1u);
+  EXPECT_FALSE(StoredValue(L"Left")) << "the second copy stored a position";
+  EXPECT_FALSE(first.WaitForExit(0)) << "the first copy must keep running";
 }
 
 struct PositionCase {
@@ -115,22 +130,12 @@ TEST_P(StoredPosition, PlacesTheWindowsTopLeftCorner) {
 
 INSTANTIATE_TEST_SUITE_P(
     Startup, StoredPosition,
-    ::testing::Values(
-        PositionCase{"FirstRunCentre", std::nullopt, std::nullopt, std::nullopt},
-        PositionCase{"Stored", L"1500", L"750", POINT{100, 50}},
-        PositionCase{"LeftOnlyTopZero", L"1500", std::nullopt, POINT{100, 0}},
-        PositionCase{"TopOnlyIgnored", std::nullopt, L"750", std::nullopt},
-        PositionCase{"DecimalCommaReadsWholePart", L"1234,5", L"300", POINT{82, 20}},
-        PositionCase{"PartlyVisibleNotClamped", L"-600", L"-150", POINT{-40, -10}},
-        PositionCase{"OffEveryMonitorCentre", L"-99999", L"0", std::nullopt},
-        PositionCase{"AbsurdValueCentre", L"1e40", L"1e40", std::nullopt},
-        PositionCase{"EmptyLeftCentre", L"", L"750", std::nullopt},
-        PositionCase{"TextAbcReadsAsZero", L"abc", L"abc", POINT{0, 0}},
-        PositionCase{"NaNReadsAsZero", L"NaN", L"NaN", POINT{0, 0}},
-        PositionCase{"Minus2500EntirelyLeftOfTheScreenCentre", L"-2500", L"0", std::nullopt},
-        PositionCase{"TenThousandDigitsCentre", std::wstring(10000, L'9'), L"0", std::nullopt},
-        PositionCase{"TenThousandCharacterTextReadsAsZero", std::wstring(10000, L'x'), L"15",
-                     POINT{0, 1}}),
+    ::testing::Values(PositionCase{"FirstRunCentre", std::nullopt, std::nullopt, std::nullopt},
+                      PositionCase{"Stored", L"1500", L"750", POINT{100, 50}},
+                      PositionCase{"LeftOnlyTopZero", L"1500", std::nullopt, POINT{100, 0}},
+                      PositionCase{"TopOnlyIgnored", std::nullopt, L"750", std::nullopt},
+                      PositionCase{"PartlyVisibleNotClamped", L"-600", L"-150", POINT{-40, -10}},
+                      PositionCase{"OffEveryMonitorCentre", L"-2500", L"0", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

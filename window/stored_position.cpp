@@ -1,4 +1,4 @@
-#include "window/layout.h"
+#include "window/stored_position.h"
 
 #include <cmath>
 
@@ -6,18 +6,6 @@
 #include "platform/failure.h"
 
 namespace wendrake {
-
-TrapAction TrapActionFor(int32_t code) {
-  switch (code) {
-    case code::kFileNotFound: return TrapAction::kFileNotFoundMessage;
-    case code::kTypeMismatch: return TrapAction::kPlaceAtFallback;
-    default: return TrapAction::kLoadErrorMessage;
-  }
-}
-
-std::wstring LoadErrorText(int32_t code) {
-  return L"Load_Error! Error number:" + std::to_wstring(code);
-}
 
 std::optional<TwipsPoint> StoredPosition(std::wstring_view left, std::wstring_view top) {
   if (left.empty()) return std::nullopt;
