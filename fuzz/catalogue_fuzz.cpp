@@ -4,11 +4,8 @@
 // with), and every result is checked against a plain reference reading of
 // the same bytes.
 //
-// Input: normally the catalogue itself; its first byte and its length pick
-// the block size. An input starting with NUL has a header instead: a mode
-// byte (block size; bit 6 short reads; bit 7 repeat), a repeat byte, then the
-// catalogue, repeated up to 65536 times (at most 128 KB) when bit 7 is set,
-// so the 32767-entry limit is in reach of short inputs.
+// Input: the catalogue itself; its first byte and its length pick the block
+// size, or short reads from a source with the program's own buffer size.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -26,33 +23,19 @@ using wendrake::LineReader;
 using wendrake::PlotterTable;
 
 constexpr size_t kMaxEntries = 32767;
-constexpr size_t kMaxExpanded = size_t{128} << 10;
 
 struct Plan {
-  std::string bytes;
   size_t bufferSize;
   size_t readLimit;  // bytes the source hands out per call at most
 };
 
 Plan PlanFor(const uint8_t* data, size_t size) {
-  uint8_t mode = static_cast<uint8_t>((size > 0 ? data[0] : 0) ^ size);
-  std::string bytes(reinterpret_cast<const char*>(data), size);
-  if (size >= 3 && data[0] == 0) {
-    mode = data[1];
-    const std::string body = bytes.substr(3);
-    // Long inputs are slow and wrap the loop counters libFuzzer steers by,
-    // so they stay the exception.
-    size_t repeats = (mode & 0x80) ? 1 + size_t{data[2]} * 257 : 1;
-    if (!body.empty()) repeats = std::min(repeats, std::max<size_t>(1, kMaxExpanded / body.size()));
-    bytes.clear();
-    bytes.reserve(body.size() * repeats);
-    for (size_t i = 0; i < repeats; ++i) bytes += body;
-  }
+  const uint8_t mode = static_cast<uint8_t>((size > 0 ? data[0] : 0) ^ size);
   const size_t small = 1 + (mode & 0x3F);
   // Bit 6: the program's own buffer size with a source that returns short
   // reads, as a pipe or a network share may.
-  if (mode & 0x40) return Plan{std::move(bytes), 64 * 1024, small};
-  return Plan{std::move(bytes), small, SIZE_MAX};
+  if (mode & 0x40) return Plan{64 * 1024, small};
+  return Plan{small, SIZE_MAX};
 }
 
 // What the program reads from its list file, with every line it handed out.
@@ -135,7 +118,8 @@ bool HasOuterSpace(const std::wstring& field) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Plan plan = PlanFor(data, size);
-  BytesFile file(plan.bytes, plan.bufferSize, plan.readLimit);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  BytesFile file(bytes, plan.bufferSize, plan.readLimit);
   PlotterTable table;
   Rows list;
   int count = -1;
@@ -147,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     overflowed = true;
   }
 
-  const std::vector<std::string> reference = ReferenceLines(plan.bytes);
+  const std::vector<std::string> reference = ReferenceLines(bytes);
   std::vector<const std::string*> entries;
   for (const std::string& line : reference) {
     if (IsEntry(line)) entries.push_back(&line);
