@@ -105,6 +105,11 @@ TEST(EntryFromLine, CutsFixedColumnsAndTrimsOnlySpaces) {
   EXPECT_EQ(tabs.Name, L"\tTab\t");
   EXPECT_EQ(tabs.File1, L"f1\t");
   EXPECT_EQ(tabs.File2, L"\tf2\t");
+  // Full columns, nothing between them.
+  const PlotterEntry full = Entry(L"Name-Fifteen-15File-One-20-Chars-xx2nd");
+  EXPECT_EQ(full.Name, L"Name-Fifteen-15");
+  EXPECT_EQ(full.File1, L"File-One-20-Chars-xx");
+  EXPECT_EQ(full.File2, L"2nd");
 }
 
 TEST(EntryFromLine, ShortLinesGiveEmptyFields) {
