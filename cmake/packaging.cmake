@@ -10,6 +10,21 @@ foreach(part MAJOR MINOR PATCH TWEAK)
     set(WENDRAKE_VERSION_${part} 0)
   endif()
 endforeach()
+set(WENDRAKE_VERSION_NUMBERS
+    ${WENDRAKE_VERSION_MAJOR}.${WENDRAKE_VERSION_MINOR}.${WENDRAKE_VERSION_PATCH}.${WENDRAKE_VERSION_TWEAK})
+
+# So does the assembly version in the manifest. The copy in window/ stays a
+# complete manifest as it is, for the bench baselines that embed it.
+set(WENDRAKE_MANIFEST ${PROJECT_BINARY_DIR}/generated/wendrake.manifest)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/window/wendrake.manifest)
+file(READ ${PROJECT_SOURCE_DIR}/window/wendrake.manifest manifest)
+set(assembly_version "(name=\"L-VORDANS\\.Wendrake\" version=\")[0-9.]+\"")
+if(NOT manifest MATCHES "${assembly_version}")
+  message(FATAL_ERROR "window/wendrake.manifest: no assemblyIdentity name=\"L-VORDANS.Wendrake\" version=\"...\"")
+endif()
+string(REGEX REPLACE "${assembly_version}" "\\1${WENDRAKE_VERSION_NUMBERS}\"" manifest "${manifest}")
+file(CONFIGURE OUTPUT ${WENDRAKE_MANIFEST} CONTENT "${manifest}" @ONLY)
+
 configure_file(${PROJECT_SOURCE_DIR}/window/version.h.in
                ${PROJECT_BINARY_DIR}/generated/wendrake_version.h @ONLY)
 target_include_directories(Wendrake PRIVATE ${PROJECT_BINARY_DIR}/generated)
