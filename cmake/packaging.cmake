@@ -10,6 +10,21 @@ foreach(part MAJOR MINOR PATCH TWEAK)
     set(WENDRAKE_VERSION_${part} 0)
   endif()
 endforeach()
+set(WENDRAKE_VERSION_NUMBERS
+    ${WENDRAKE_VERSION_MAJOR}.${WENDRAKE_VERSION_MINOR}.${WENDRAKE_VERSION_PATCH}.${WENDRAKE_VERSION_TWEAK})
+
+# So does the assembly version in the manifest. The copy in window/ stays a
+# complete manifest as it is, for the bench baselines that embed it.
+set(WENDRAKE_MANIFEST ${PROJECT_BINARY_DIR}/generated/wendrake.manifest)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/window/wendrake.manifest)
+file(READ ${PROJECT_SOURCE_DIR}/window/wendrake.manifest manifest)
+set(assembly_version "(name=\"L-VORDANS\\.Wendrake\" version=\")[0-9.]+\"")
+if(NOT manifest MATCHES "${assembly_version}")
+  message(FATAL_ERROR "window/wendrake.manifest: no assemblyIdentity name=\"L-VORDANS.Wendrake\" version=\"...\"")
+endif()
+string(REGEX REPLACE "${assembly_version}" "\\1${WENDRAKE_VERSION_NUMBERS}\"" manifest "${manifest}")
+file(CONFIGURE OUTPUT ${WENDRAKE_MANIFEST} CONTENT "${manifest}" @ONLY)
+
 configure_file(${PROJECT_SOURCE_DIR}/window/version.h.in
                ${PROJECT_BINARY_DIR}/generated/wendrake_version.h @ONLY)
 target_include_directories(Wendrake PRIVATE ${PROJECT_BINARY_DIR}/generated)
@@ -18,50 +33,17 @@ target_include_directories(Wendrake PRIVATE ${PROJECT_BINARY_DIR}/generated)
 install(TARGETS Wendrake RUNTIME DESTINATION .)
 
 set(CPACK_GENERATOR NSIS ZIP)
-# Values reach the NSIS script as written here (backslashes, $ and quotes).
-set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME Wendrake)
 set(CPACK_PACKAGE_VENDOR L-VORDANS)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VUX-Wendrake Plotterauswahl")
 set(CPACK_PACKAGE_FILE_NAME Wendrake-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 # The shipped exe is the tested one, byte for byte: the link strips it
 # already, and strip would give it a new time stamp.
 set(CPACK_STRIP_FILES OFF)
 
-# The installer, from our copy of CMake's template (German only, the 64-bit
-# registry, the catalogue folder).
-set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/nsis ${CMAKE_MODULE_PATH})
-set(CPACK_NSIS_PACKAGE_NAME VUX-Wendrake)
-set(CPACK_NSIS_DISPLAY_NAME VUX-Wendrake)
-# No version in the folder or in the key of the Programs-and-Features entry:
-# an upgrade replaces the installation instead of adding a second one.
-set(CPACK_PACKAGE_INSTALL_DIRECTORY VUX-Wendrake)
-set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY VUX-Wendrake)
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
-set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/window/art/wendrake.ico)
-set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/window/art/wendrake.ico)
-set(CPACK_NSIS_INSTALLED_ICON_NAME Wendrake.exe)
-set(CPACK_NSIS_MODIFY_PATH OFF)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL OFF)
-set(CPACK_NSIS_CREATE_ICONS_EXTRA
-    "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\VUX-Wendrake.lnk' '$INSTDIR\\Wendrake.exe'")
-set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\$MUI_TEMP\\VUX-Wendrake.lnk'")
-
-# The catalogue belongs to the administrator: the sample goes in only where
-# there is none yet, an upgrade keeps what is there, and the uninstaller
-# never touches it (it deletes only what CPack installed into $INSTDIR).
-# With SetShellVarContext all (the installer's .onInit), $APPDATA is the
-# common one, C:\ProgramData; NSIS has no $COMMONAPPDATA.
-set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
-  CreateDirectory '$APPDATA\\L-VORDANS\\ZEPLO-Plotter'
-  SetOutPath '$APPDATA\\L-VORDANS\\ZEPLO-Plotter'
-  SetOverwrite off
-  File '${PROJECT_SOURCE_DIR}/samples/ZEPLO_Plotter.txt'
-  SetOverwrite on
-  SetOutPath '$INSTDIR'
-  Push 'QuietUninstallString'
-  Push '\"$INSTDIR\\Uninstall.exe\" /S'
-  Call ConditionalAddToRegistry")
+# The installer is our own script; CPack's NSIS generator only fills in the
+# version, the output file and the staged exe (cmake/nsis/NSIS.template.in).
+set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/nsis)
+set(CPACK_WENDRAKE_INSTALLER_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/nsis/wendrake.nsi)
 
 include(CPack)

@@ -45,8 +45,9 @@ manifest="$work/manifest.xml"
 "$WINE" "$probe" manifest "$(winpath "$exe")" "$(winpath "$manifest")" >"$work/probe.out" 2>&1
 check "the exe embeds one manifest, id 1" grep -qx 'manifest-id=1' <(tr -d '\r' <"$work/probe.out")
 check "just one manifest" test "$(grep -c '^manifest-id=' "$work/probe.out")" = 1
-check "the embedded manifest is window/wendrake.manifest" cmp -s "$manifest" "$manifest_source"
+check "the embedded manifest is the one the build wrote" cmp -s "$manifest" "$manifest_source"
 has() { grep -sqF -- "$1" "$manifest"; }
+check "the assembly version is the project's" has "name=\"L-VORDANS.Wendrake\" version=\"$numbers\""
 check "runs asInvoker" has 'requestedExecutionLevel level="asInvoker"'
 check "common controls 6" has 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
 check "declared DPI-unaware" has '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">false</dpiAware>'

@@ -2,79 +2,85 @@
 # The installer as an administrator uses it, under Wine: its German pages,
 # then silently a first install (the previous release), the installed picker
 # on the sample catalogue, an upgrade over the administrator's own
-# catalogue, the uninstall, and an upgrade in a folder chosen with /D.
-# Builds the packages with cpack first, as a release does.
+# catalogue, the uninstall, and an upgrade in a folder and Start-menu folder
+# of the administrator's choice. Every step is judged by what it leaves on
+# the machine: an installer that cannot start at all fails here.
 #   installer_test.sh BUILD_DIR EXE RELEASE_PROBE PICKER_PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
 build=$1 exe=$2 probe=$3 picker_probe=$4 sample=$5 version=$6
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
-# Shortcuts would otherwise become desktop entries in the user's home.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 work="$build/tests/release/installer"
 c="$WINEPREFIX/drive_c"
-instdir="$c/Program Files/VUX-Wendrake"
-data="$c/ProgramData/L-VORDANS/ZEPLO-Plotter"
-catalogue="$data/ZEPLO_Plotter.txt"
-menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/VUX-Wendrake"
+instdir="$c/Program Files/VUX-Wendrake" win_instdir='C:\Program Files\VUX-Wendrake'
+own_instdir="$c/Werkzeuge/VUX-Wendrake" win_own_instdir='C:\Werkzeuge\VUX-Wendrake'
+catalogue="$c/ProgramData/L-VORDANS/ZEPLO-Plotter/ZEPLO_Plotter.txt"
+programs="$c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+menu="$programs/VUX-Wendrake" own_menu="$programs/L-VORDANS Werkzeuge"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VUX-Wendrake'
-folder_key='HKLM\Software\L-VORDANS\VUX-Wendrake'
-win_instdir='C:\Program Files\VUX-Wendrake'
-# A folder of the administrator's choice (/D).
-own_instdir="$c/Werkzeuge/VUX-Wendrake"
-win_own_instdir='C:\Werkzeuge\VUX-Wendrake'
+vendor_key='HKLM\Software\L-VORDANS'
 
-source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
-finish() {
-  if ((failures)); then
-    echo "$failures check(s) failed"
-    exit 1
-  fi
-  echo "all checks passed"
-  exit 0
-}
 step() { echo "== $* ($SECONDS s)"; }
-
-# A value of the registry; VIEW is 64 or 32. Fails when there is none.
-reg_value() {  # reg_value KEY NAME VIEW
-  "$WINE" reg query "$1" /v "$2" "/reg:$3" 2>/dev/null | tr -d '\r' |
+# A value in the 64-bit view of the registry, as reg prints it; fails when there is none.
+reg_value() {  # reg_value KEY NAME
+  "$WINE" reg query "$1" /v "$2" /reg:64 2>/dev/null | tr -d '\r' |
     awk -v name="$2" '$1 == name && $2 ~ /^REG_/ {sub(/^ *[^ ]+ +[^ ]+ +/, ""); print; found = 1}
                       END {exit !found}'
 }
-has_key() { "$WINE" reg query "$1" "/reg:$2" >/dev/null 2>&1; }
-no_key() { ! has_key "$@"; }
-# Waits up to 60 s for a path to disappear.
-gone() {
-  for _ in $(seq 600); do
-    [[ -e $1 ]] || return 0
-    sleep 0.1
+no_key() { ! "$WINE" reg query "$1" "/reg:${2:-64}" >/dev/null 2>&1; }
+# The uninstaller works on in a copy of itself after it returned: wait up to 60 s.
+eventually() {
+  local _
+  for _ in $(seq 120); do
+    "$@" && return 0
+    sleep 0.5
   done
   return 1
 }
-installed_files() { find "${1:-$instdir}" -mindepth 1 -maxdepth 1 -printf '%f\n' 2>/dev/null | sort | tr '\n' ' '; }
+files_in() { find "$1" -mindepth 1 -printf '%P\n' 2>/dev/null | sort | tr '\n' ' '; }
+# What an installation can leave: files outside Windows' own folder and
+# the temporary ones, and the keys it writes to, in both views (all of
+# HKLM\Software would take 10 s a look).
+machine_state() {  # machine_state PREFIX: writes PREFIX.files and PREFIX.reg
+  find "$c" \( -path "$c/windows" -o -path "$c/users/*/Temp" \) -prune -o -print | sort >"$1.files"
+  local key view
+  for key in "$vendor_key" 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'; do
+    for view in 64 32; do "$WINE" reg query "$key" /s "/reg:$view" 2>&1; done
+  done | tr -d '\r' >"$1.reg"
+}
+state_is() {  # state_is PREFIX: the machine as PREFIX.files and PREFIX.reg say
+  machine_state "$work/state.now"
+  diff "$1.files" "$work/state.now.files" >"$work/state.diff" &&
+    diff "$1.reg" "$work/state.now.reg" >>"$work/state.diff"
+}
+# A shortcut keeps its target's full path in the system code page.
+points_to() { grep -aqF "$2" "$1"; }
 
-# Nothing of an earlier, failed run stays behind for the other tests.
+# Every value of the Programs-and-Features entry for an installation.
+check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
+  local value
+  for value in "DisplayName=VUX-Wendrake" "DisplayVersion=$3" "Publisher=L-VORDANS" \
+    "DisplayIcon=$1\\Wendrake.exe" "InstallLocation=$1" "UninstallString=\"$1\\Uninstall.exe\"" \
+    "QuietUninstallString=\"$1\\Uninstall.exe\" /S" "NoModify=0x1" "NoRepair=0x1"; do
+    check "Programs and Features: $value" test "$(reg_value "$uninstall_key" "${value%%=*}")" = "${value#*=}"
+  done
+  local kb bytes
+  kb=$(($(reg_value "$uninstall_key" EstimatedSize || echo 0)))
+  bytes=$(find "$2" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+  check "Programs and Features: EstimatedSize $kb KB for $bytes bytes" \
+    test "$kb" -gt 0 -a "$kb" -ge $((bytes / 1024)) -a "$kb" -le $((bytes / 1024 + 1))
+}
+
+# Nothing of this test, or of an earlier failed run, stays for the other tests.
 picker_pid=""
 remove_installation() {
   [[ -n $picker_pid ]] && kill "$picker_pid" 2>/dev/null
-  if [[ -e "$instdir/Uninstall.exe" ]]; then
-    "$WINE" "$win_instdir\\Uninstall.exe" /S "_?=$win_instdir" >/dev/null 2>&1
-  fi
-  if [[ -e "$own_instdir/Uninstall.exe" ]]; then
-    "$WINE" "$win_own_instdir\\Uninstall.exe" /S "_?=$win_own_instdir" >/dev/null 2>&1
-  fi
-  rm -rf "$instdir" "$own_instdir" "$menu"
-  rmdir "$(dirname "$own_instdir")" 2>/dev/null
-  # What the ended dialogs and the uninstaller's copy leave in the temp folder.
-  rm -rf "$c"/users/*/Temp/ns*.tmp "$c"/users/*/Temp/~nsu*.tmp
-  local view
-  for view in 64 32; do
-    "$WINE" reg delete "$uninstall_key" /f "/reg:$view" >/dev/null 2>&1
-    "$WINE" reg delete "$folder_key" /f "/reg:$view" >/dev/null 2>&1
-  done
-  rm -f "$catalogue"
+  rm -rf "$instdir" "$c/Werkzeuge" "$menu" "$own_menu" "$c/ProgramData/L-VORDANS"
+  "$WINE" reg delete "$uninstall_key" /f /reg:64 >/dev/null 2>&1
+  "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1
 }
 trap remove_installation EXIT
 
@@ -83,15 +89,23 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work" || exit 1
 # The previous release: the same program under an older version number.
-cpack --config "$build/CPackConfig.cmake" -B "$work/current" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack"; finish; }
-cpack --config "$build/CPackConfig.cmake" -B "$work/previous" -G NSIS \
-  -D CPACK_PACKAGE_VERSION=0.9.0 -D CPACK_PACKAGE_FILE_NAME=Wendrake-0.9.0-win64 \
-  >"$work/cpack-previous.log" 2>&1 || { cat "$work/cpack-previous.log"; fail "cpack 0.9.0"; finish; }
+if ! cpack --config "$build/CPackConfig.cmake" -B "$work/current" >"$work/cpack.log" 2>&1 ||
+  ! cpack --config "$build/CPackConfig.cmake" -B "$work/previous" -G NSIS \
+    -D CPACK_PACKAGE_VERSION=0.9.0 -D CPACK_PACKAGE_FILE_NAME=Wendrake-0.9.0-win64 \
+    >>"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  echo "FAIL: cpack"
+  exit 1
+fi
 installer="$work/current/Wendrake-$version-win64.exe"
 previous="$work/previous/Wendrake-0.9.0-win64.exe"
 zip="$work/current/Wendrake-$version-win64.zip"
-ls -l "$installer" "$previous" "$zip"
+for package in "$installer" "$zip"; do
+  check "$(basename "$package").sha256 matches" \
+    test "$(cut -d' ' -f1 "$package.sha256")" = "$(sha256sum "$package" | cut -d' ' -f1)"
+done
+check "the installer is a 64-bit program" \
+  grep -q 'file format pei-x86-64' <(x86_64-w64-mingw32-objdump -f "$installer")
 check "the zip holds the exe alone" test "$(cmake -E tar tf "$zip" | grep -v '/$')" = \
   "Wendrake-$version-win64/Wendrake.exe"
 (mkdir -p "$work/unzip" && cd "$work/unzip" && cmake -E tar xf "$zip")
@@ -99,7 +113,7 @@ check "the zip's exe is the built one" cmp -s "$work/unzip/Wendrake-$version-win
 
 step "a machine without the picker"
 remove_installation
-rm -rf "$data"
+machine_state "$work/state.before"
 
 step "the installer speaks German"
 "$WINE" "$installer" >/dev/null 2>&1 &
@@ -115,25 +129,17 @@ check "the cancelled installer left no program folder" test ! -e "$instdir"
 
 step "first installation: the previous release, silently"
 "$WINE" "$previous" /S >/dev/null 2>&1
-check "the installer ended with 0 ($?)" test $? = 0
 check "the program folder holds the exe and the uninstaller, nothing else" \
-  test "$(installed_files)" = "Uninstall.exe Wendrake.exe "
-[[ -e "$instdir" ]] || echo "  (no program folder: a 32-bit installer needs wine32:i386)"
+  test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
 check "the installed exe is the built one" cmp -s "$instdir/Wendrake.exe" "$exe"
 check "the sample catalogue is installed" cmp -s "$catalogue" "$sample"
-check "Start menu: the picker" test -f "$menu/VUX-Wendrake.lnk"
-check "Start menu: the uninstaller" test -f "$menu/VUX-Wendrake deinstallieren.lnk"
-check "Programs and Features: name" test "$(reg_value "$uninstall_key" DisplayName 64)" = VUX-Wendrake
-check "Programs and Features: version" test "$(reg_value "$uninstall_key" DisplayVersion 64)" = 0.9.0
-check "Programs and Features: publisher" test "$(reg_value "$uninstall_key" Publisher 64)" = L-VORDANS
-check "Programs and Features: the exe's icon" \
-  test "$(reg_value "$uninstall_key" DisplayIcon 64)" = "$win_instdir\\Wendrake.exe"
-check "Programs and Features: uninstaller" \
-  test "$(reg_value "$uninstall_key" UninstallString 64)" = "\"$win_instdir\\Uninstall.exe\""
-check "Programs and Features: silent uninstaller" \
-  test "$(reg_value "$uninstall_key" QuietUninstallString 64)" = "\"$win_instdir\\Uninstall.exe\" /S"
-check "the entry is in the 64-bit view of the registry, not under WOW6432Node" \
-  no_key "$uninstall_key" 32
+check "Start menu: the picker" points_to "$menu/VUX-Wendrake.lnk" "$win_instdir\\Wendrake.exe"
+check "Start menu: the uninstaller" \
+  points_to "$menu/VUX-Wendrake deinstallieren.lnk" "$win_instdir\\Uninstall.exe"
+check "Start menu: nothing else" test "$(files_in "$menu")" = \
+  "VUX-Wendrake deinstallieren.lnk VUX-Wendrake.lnk "
+check_entry "$win_instdir" "$instdir" 0.9.0
+check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 
 step "the installed picker on the installed catalogue"
 "$WINE" "$win_instdir\\Wendrake.exe" >/dev/null 2>&1 &
@@ -146,7 +152,6 @@ printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.ex
 check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
 "$WINE" "$probe" close Wendrake_frm1 >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
 wait "$picker_pid"
-check "the picker ended with 0 when closed ($?)" test $? = 0
 picker_pid=""
 
 step "upgrade over the administrator's catalogue"
@@ -156,13 +161,15 @@ printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHall
   iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
 cp "$catalogue" "$work/catalogue.edited"
 printf 'the exe of the previous release' >"$instdir/Wendrake.exe"
+# What earlier installers left in the entry.
+"$WINE" reg add "$uninstall_key" /v AddToPathAllUsers /d 0 /f /reg:64 >/dev/null 2>&1
 "$WINE" "$installer" /S >/dev/null 2>&1
-check "the installer ended with 0 ($?)" test $? = 0
-check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
 check "the exe is replaced" cmp -s "$instdir/Wendrake.exe" "$exe"
-check "still just the exe and the uninstaller" test "$(installed_files)" = "Uninstall.exe Wendrake.exe "
-check "Programs and Features: the new version" \
-  test "$(reg_value "$uninstall_key" DisplayVersion 64)" = "$version"
+check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
+check "still just the exe and the uninstaller" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
+check_entry "$win_instdir" "$instdir" "$version"
+check "the entry holds nothing of earlier installers" \
+  test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
 check "one entry in Programs and Features" \
   test "$("$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /reg:64 |
     tr -d '\r' | grep -ci 'wendrake')" = 1
@@ -174,30 +181,47 @@ cat "$work/dialog"
 check "the uninstaller's buttons are German" grep -qx 'text=&Deinstallieren' "$work/dialog"
 check "the cancelled uninstaller left the program" test -f "$instdir/Wendrake.exe"
 
-step "silent uninstall"
-# The uninstaller copies itself away and returns at once; the copy works on.
-"$WINE" "$win_instdir\\Uninstall.exe" /S >/dev/null 2>&1
-check "the uninstaller started with 0 ($?)" test $? = 0
-check "the program folder is removed" gone "$instdir"
-check "the Start menu folder is removed" gone "$menu"
-check "the Programs-and-Features entry is removed" no_key "$uninstall_key" 64
-check "the install folder's key is removed" no_key "$folder_key" 64
+step "silent uninstall, with another L-VORDANS program's settings beside ours"
+"$WINE" reg add "$vendor_key\\MORKA" /v Pfad /d 'C:\MORKA' /f /reg:64 >/dev/null 2>&1
+"$WINE" "$(reg_value "$uninstall_key" QuietUninstallString | sed 's/^"\(.*\)" \/S$/\1/')" /S \
+  >/dev/null 2>&1
+check "the Programs-and-Features entry is removed" eventually no_key "$uninstall_key"
+check "the install folder's key is removed" eventually no_key "$vendor_key\\VUX-Wendrake"
+check "the program folder is removed" eventually test ! -e "$instdir"
+check "the Start menu folder is removed" eventually test ! -e "$menu"
+check "the other program's settings are kept" test "$(reg_value "$vendor_key\\MORKA" Pfad)" = 'C:\MORKA'
 check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
+"$WINE" reg delete "$vendor_key\\MORKA" /f /reg:64 >/dev/null 2>&1
 
-step "an installation in a folder of the administrator's choice is upgraded there"
+step "a folder and a Start-menu folder of the administrator's choice are kept on upgrade"
 "$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
-check "the installer ended with 0 ($?)" test $? = 0
-check "installed into the chosen folder" test "$(installed_files "$own_instdir")" = "Uninstall.exe Wendrake.exe "
+check "installed into the chosen folder" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe "
+# The Start-menu folder as the page would have stored another choice.
+"$WINE" reg add "$vendor_key\\VUX-Wendrake" /v "Start Menu Folder" /d "L-VORDANS Werkzeuge" /f \
+  /reg:64 >/dev/null 2>&1
+mv "$menu" "$own_menu"
 printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
 "$WINE" "$installer" /S >/dev/null 2>&1
-check "the installer ended with 0 ($?)" test $? = 0
 check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
 check "the upgrade made no second installation in Program Files" test ! -e "$instdir"
-check "Programs and Features: the exe's icon in the chosen folder" \
-  test "$(reg_value "$uninstall_key" DisplayIcon 64)" = "$win_own_instdir\\Wendrake.exe"
-"$WINE" "$(reg_value "$uninstall_key" UninstallString 64 | tr -d '"')" /S >/dev/null 2>&1
-check "the uninstaller in the entry removes the chosen folder" gone "$own_instdir"
-check "the catalogue is still left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
+check "Start menu: the chosen folder points to the chosen folder" \
+  points_to "$own_menu/VUX-Wendrake.lnk" "$win_own_instdir\\Wendrake.exe"
+check "Start menu: no second folder" test ! -e "$menu"
+check_entry "$win_own_instdir" "$own_instdir" "$version"
+# In place, as a script that waits for the removal runs it (no blanks in
+# this path: Wine would quote the argument, which NSIS does not take).
+"$WINE" "$win_own_instdir\\Uninstall.exe" /S "_?=$win_own_instdir" >/dev/null 2>&1
+check "uninstalled in place, only the uninstaller left" test "$(files_in "$own_instdir")" = "Uninstall.exe "
+rm -rf "$own_instdir"
+cp "$work/state.before.reg" "$work/state.expected.reg"
+printf '%s\n' "$c/ProgramData/L-VORDANS" "$(dirname "$catalogue")" "$catalogue" "$c/Werkzeuge" |
+  sort - "$work/state.before.files" >"$work/state.expected.files"
+# The chosen folder's parent was made for it and stays; the rest is gone,
+# HKLM\Software\L-VORDANS too now that nothing is left in it.
+check "nothing left but the catalogue" eventually state_is "$work/state.expected"
+cat "$work/state.diff"
+check "the catalogue is still unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
 step "done"
-finish
+((failures)) && { echo "$failures check(s) failed"; exit 1; }
+echo "all checks passed"
