@@ -3,6 +3,8 @@
 # Windows) are built and tested; the MSVC branches keep its options apart.
 option(WENDRAKE_SANITIZE "Build native code with AddressSanitizer and UBSan" OFF)
 
+# wendrake_defaults(<target> [WIDE_ENTRY]): WIDE_ENTRY for a program that
+# starts at wWinMain or wmain (MSVC's linker finds them by itself).
 function(wendrake_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
@@ -14,6 +16,9 @@ function(wendrake_defaults target)
   if(WIN32)
     target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                 _WIN32_WINNT=0x0A00)
+  endif()
+  if(MINGW AND "WIDE_ENTRY" IN_LIST ARGN)
+    target_link_options(${target} PRIVATE -municode)
   endif()
   if(MINGW)
     # Size over speed: the program waits on the user, not on its own code.

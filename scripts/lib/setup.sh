@@ -67,8 +67,9 @@ wine_step() {
   fi
 }
 
+# Started now, or already running under a server of an earlier run.
 rpcss_started() {
-  "$WINE" net start RpcSs </dev/null >"$BUILD/rpcss.log" 2>&1
+  "$WINE" net start RpcSs </dev/null >"$BUILD/rpcss.log" 2>&1 || grep -qi "already" "$BUILD/rpcss.log"
 }
 
 start_wine() {

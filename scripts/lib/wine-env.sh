@@ -1,7 +1,7 @@
 # Sourced by everything that starts a Windows program: the project's own Wine
 # prefix, and Wine's 64-bit loader called by its path. Debian's /usr/bin/wine
-# picks the 32-bit loader once wine32 is installed, which fails outright on a
-# kernel that cannot run 32-bit programs; nothing of ours is 32-bit.
+# picks the 32-bit loader once 32-bit Wine is installed, which fails outright
+# on a kernel that cannot run 32-bit programs; nothing of ours is 32-bit.
 WINE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$WINE_ROOT/build/wineprefix}"
 export WINEARCH=win64

@@ -45,18 +45,11 @@ manifest="$work/manifest.xml"
 "$WINE" "$probe" manifest "$(winpath "$exe")" "$(winpath "$manifest")" >"$work/probe.out" 2>&1
 check "the exe embeds one manifest, id 1" grep -qx 'manifest-id=1' <(tr -d '\r' <"$work/probe.out")
 check "just one manifest" test "$(grep -c '^manifest-id=' "$work/probe.out")" = 1
+# Byte for byte the manifest the build wrote from window/wendrake.manifest,
+# which is where its settings are reviewed.
 check "the embedded manifest is the one the build wrote" cmp -s "$manifest" "$manifest_source"
-has() { grep -sqF -- "$1" "$manifest"; }
-check "the assembly version is the project's" has "name=\"L-VORDANS.Wendrake\" version=\"$numbers\""
-check "runs asInvoker" has 'requestedExecutionLevel level="asInvoker"'
-check "common controls 6" has 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'
-check "declared DPI-unaware" has '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">false</dpiAware>'
-for os in "35138b9a-5d96-4fbd-8e2d-a2440225f93a Windows 7" \
-  "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 Windows 8" \
-  "1f676c76-80e1-4239-95bb-83d0f6d0da78 Windows 8.1" \
-  "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a Windows 10 and 11"; do
-  check "supportedOS ${os#* }" has "<supportedOS Id=\"{${os%% *}}\"/>"
-done
+check "the assembly version is the project's" \
+  grep -sqF "name=\"L-VORDANS.Wendrake\" version=\"$numbers\"" "$manifest"
 
 # The version resource as Explorer's properties page reads it.
 "$WINE" "$probe" version "$(winpath "$exe")" 2>&1 | tr -d '\r' >"$work/version"
