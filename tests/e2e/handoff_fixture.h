@@ -49,12 +49,13 @@ class HandOffTest : public PickerTest {
 
   LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
 
-  // Expects the picker's failure message naming `code`, closes it with OK
-  // and checks the picker is still there.
-  void ExpectFailureMessage(const std::wstring& code) {
+  // Expects the picker's failure message, "Fehler " followed by `text` (the
+  // code and its colon, perhaps the description), closes it with OK and
+  // checks the picker is still there.
+  void ExpectFailureMessage(const std::wstring& text) {
     const HWND box = picker_->WaitForWindow(L"#32770");
     ASSERT_NE(box, nullptr) << "no message";
-    EXPECT_NE(MessageText(box).find(L"Fehler " + code + L":"), std::wstring::npos)
+    EXPECT_NE(MessageText(box).find(L"Fehler " + text), std::wstring::npos)
         << std::string(MessageText(box).begin(), MessageText(box).end());
     ClickButton(box, IDOK);
     EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
