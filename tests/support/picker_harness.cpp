@@ -182,6 +182,7 @@ std::optional<DWORD> Process::Close(DWORD milliseconds) {
 }
 
 std::vector<HWND> Process::Windows(const wchar_t* className, bool visibleOnly) const {
+  if (id_ == 0) return {};  // never started: not "any process"
   return TopLevelWindows(id_, className, visibleOnly);
 }
 
