@@ -2,7 +2,7 @@
 # The shipped exe as the loader and Explorer see it: hardening flags,
 # relocations, imports from Windows' own DLLs only, the embedded manifest and
 # the version resource.
-#   exe_test.sh EXE RELEASE_PROBE MANIFEST_SOURCE VERSION VERSION_NUMBERS
+#   exe_test.sh EXE PROBE MANIFEST_SOURCE VERSION VERSION_NUMBERS
 set -uo pipefail
 exe=$1 probe=$2 manifest_source=$3 version=$4 numbers=$5
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"

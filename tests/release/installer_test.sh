@@ -5,10 +5,10 @@
 # catalogue, the uninstall, and an upgrade in a folder and Start-menu folder
 # of the administrator's choice. Every step is judged by what it leaves on
 # the machine: an installer that cannot start at all fails here.
-#   installer_test.sh BUILD_DIR EXE RELEASE_PROBE PICKER_PROBE SAMPLE VERSION
+#   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
-build=$1 exe=$2 probe=$3 picker_probe=$4 sample=$5 version=$6
+build=$1 exe=$2 probe=$3 sample=$4 version=$5
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
@@ -144,13 +144,13 @@ check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 step "the installed picker on the installed catalogue"
 "$WINE" "$win_instdir\\Wendrake.exe" >/dev/null 2>&1 &
 picker_pid=$!
-"$WINE" "$picker_probe" show 2>&1 | tr -d '\r' >"$work/picker"
+"$WINE" "$probe" show 2>&1 | tr -d '\r' >"$work/picker"
 cat "$work/picker"
 check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
 sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
 printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.expected"
 check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
-"$WINE" "$probe" close Wendrake_frm1 >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
+"$WINE" "$probe" close >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
 wait "$picker_pid"
 picker_pid=""
 
