@@ -26,10 +26,10 @@ class BytesFile {
             },
             block) {}
   bool AtEnd() { return lines_.AtEnd(); }
+  std::string ReadBytes() { return lines_.ReadLine(); }
   std::wstring ReadLine() {
-    const std::string line = lines_.ReadLine();
     std::wstring wide;
-    for (unsigned char c : line) wide += static_cast<wchar_t>(c);
+    for (unsigned char c : ReadBytes()) wide += static_cast<wchar_t>(c);
     return wide;
   }
 
@@ -45,17 +45,9 @@ struct Rows {
 };
 
 std::vector<std::string> SplitLines(const std::string& bytes, size_t block) {
-  size_t pos = 0;
-  LineReader reader(
-      [&](char* buffer, size_t capacity) {
-        const size_t n = std::min(capacity, bytes.size() - pos);
-        bytes.copy(buffer, n, pos);
-        pos += n;
-        return n;
-      },
-      block);
+  BytesFile file(bytes, block);
   std::vector<std::string> lines;
-  while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
+  while (!file.AtEnd()) lines.push_back(file.ReadBytes());
   return lines;
 }
 

@@ -71,25 +71,21 @@ TEST_F(Shutdown, CloseSpotEndsTheProgramStoringTheDraggedPositionForTheNextStart
   EXPECT_EQ(TopLeft(restored).y, start.y - 200);
 }
 
-TEST_F(Shutdown, CloseRequestFromOutsideStoresThePositionToo) {
-  Process picker = StartPicker();
-  const HWND window = picker.WaitForWindow(kPickerClass);
-  ASSERT_NE(window, nullptr);
-  const POINT at = TopLeft(window);  // the screen-centre rule
-  ::PostMessageW(window, WM_CLOSE, 0, 0);
-  ASSERT_EQ(picker.WaitForExit(), 0u);
-  ExpectStored(std::to_wstring(at.x * 15).c_str(), std::to_wstring(at.y * 15).c_str());
-}
-
-TEST_F(Shutdown, AltF4ClosesAndStores) {
-  Process picker = Start(L"4500", L"3000");
-  const HWND window = picker.WaitForWindow(kPickerClass);
-  ASSERT_NE(window, nullptr);
-  SetStoredValue(L"Left", std::nullopt);
-  ::SetForegroundWindow(window);
-  PressAltKey(VK_F4);
-  ASSERT_EQ(picker.WaitForExit(), 0u);
-  ExpectStored(L"4500", L"3000");
+TEST_F(Shutdown, AltF4AndACloseRequestFromOutsideStoreThePositionToo) {
+  for (const bool altF4 : {true, false}) {
+    Process picker = Start(L"4500", L"3000");
+    const HWND window = picker.WaitForWindow(kPickerClass);
+    ASSERT_NE(window, nullptr);
+    SetStoredValue(L"Left", std::nullopt);
+    if (altF4) {
+      ::SetForegroundWindow(window);
+      PressAltKey(VK_F4);
+    } else {
+      ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ASSERT_EQ(picker.WaitForExit(), 0u) << (altF4 ? "Alt+F4" : "WM_CLOSE");
+    ExpectStored(L"4500", L"3000");
+  }
 }
 
 TEST_F(Shutdown, NegativePositionsOfALeftHandMonitorRoundTrip) {
