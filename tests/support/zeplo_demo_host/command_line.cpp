@@ -1,78 +1,61 @@
-#include "command_line.h"
-
 #include <cwchar>
 #include <cwctype>
-#include <string_view>
+
+#include "host.h"
 
 namespace demo_host {
-
-// COM starts the host with the release its registration names.
-const wchar_t kUsage[] =
-    L"usage: ZeploDemoHost --register [--typelib 1|2|none] | --unregister\n"
-    L"       ZeploDemoHost [--typelib 1|2|none] [--log <file>]\n"
-    L"                     [--fail <dispid> <code> <description>]... [--title <text>]\n"
-    L"                     [--no-window] [--no-interface] [--minimized] [--stall <dispid>]\n"
-    L"                     [--busy <ms>] [--busy-after-158 <ms>]";
-
 namespace {
 
 // Decimal digits only, so that a typo is not taken for another number.
-std::optional<DWORD> Number(const wchar_t* text, DWORD max) {
+bool Number(const wchar_t* text, DWORD max, DWORD& value) {
   wchar_t* end = nullptr;
-  const unsigned long value = std::wcstoul(text, &end, 10);  // ULONG_MAX when too long
-  if (!std::iswdigit(text[0]) || *end != L'\0' || value > max) return std::nullopt;
-  return value;
+  value = std::wcstoul(text, &end, 10);  // ULONG_MAX when too long
+  return std::iswdigit(text[0]) && *end == L'\0' && value <= max;
 }
 
-std::optional<DISPID> Member(std::wstring_view text) {
-  if (text != L"158" && text != L"159") return std::nullopt;
-  return text == L"158" ? 158 : 159;
+DISPID Member(std::wstring_view text) {
+  return text == L"158" ? 158 : text == L"159" ? 159 : 0;
 }
 
 }  // namespace
 
-std::wstring ParseCommandLine(int count, wchar_t** args, Options& options) {
+std::wstring ParseCommandLine(int count, wchar_t** args, Options& o) {
   using Action = Options::Action;
   for (int i = 1; i < count; ++i) {
     const std::wstring_view arg = args[i];
-    const bool has_value = i + 1 < count;
+    const int values = count - i - 1;  // what follows the option
+    bool ok = true;
     if (arg == L"--register" || arg == L"--unregister") {
-      if (options.action != Action::kServe)
-        return L"--register and --unregister exclude each other";
-      options.action = arg == L"--register" ? Action::kRegister : Action::kUnregister;
+      ok = o.action == Action::kServe;  // not both
+      o.action = arg == L"--register" ? Action::kRegister : Action::kUnregister;
     } else if (_wcsicmp(args[i], L"-Embedding") == 0 || _wcsicmp(args[i], L"/Embedding") == 0) {
       // Started by COM for a client: serve as usual.
     } else if (arg == L"--no-window") {
-      options.no_window = true;
+      o.no_window = true;
     } else if (arg == L"--no-interface") {
-      options.no_interface = true;
+      o.no_interface = true;
     } else if (arg == L"--minimized") {
-      options.minimized = true;
-    } else if (arg == L"--log" && has_value) {
-      options.log_path = args[++i];
-    } else if (arg == L"--title" && has_value) {
-      options.title = args[++i];
-    } else if (arg == L"--typelib" && has_value) {
-      const std::wstring_view value = args[++i];
-      if (value != L"1" && value != L"2" && value != L"none") return L"--typelib: 1, 2 or none";
-      options.typelib = value == L"none" ? 0 : value[0] - L'0';
-    } else if (arg == L"--fail" && i + 3 < count) {
-      const std::optional<DISPID> member = Member(args[i + 1]);
-      const std::optional<DWORD> code = Number(args[i + 2], 0xFFFF);
-      if (!member || !code) return L"--fail: the member is 158 or 159, the code 0 to 65535";
-      (*member == 158 ? options.fail_158 : options.fail_159) =
-          RaisedError{static_cast<WORD>(*code), args[i + 3]};
+      o.minimized = true;
+    } else if ((arg == L"--log" || arg == L"--title") && values) {
+      (arg == L"--log" ? o.log_path : o.title) = args[++i];
+    } else if (arg == L"--typelib" && values) {
+      const std::wstring_view release = args[++i];
+      o.typelib = release == L"1" ? 1 : release == L"2" ? 2 : 0;
+      ok = o.typelib != 0 || release == L"none";
+    } else if (arg == L"--stall" && values) {
+      ok = (o.stall = Member(args[++i])) != 0;
+    } else if ((arg == L"--busy" || arg == L"--busy-after-158") && values) {
+      ok = Number(args[++i], 24 * 3600 * 1000, arg == L"--busy" ? o.busy : o.busy_after_158);
+    } else if (arg == L"--fail" && values >= 3) {
+      const DISPID member = Member(args[i + 1]);
+      DWORD code = 0;
+      ok = member != 0 && Number(args[i + 2], 0xFFFF, code);
+      if (ok) o.fail[member - 158] = RaisedError{static_cast<WORD>(code), args[i + 3]};
       i += 3;
-    } else if (arg == L"--stall" && has_value) {
-      options.stall = Member(args[++i]);
-      if (!options.stall) return L"--stall: the member is 158 or 159";
-    } else if ((arg == L"--busy" || arg == L"--busy-after-158") && has_value) {
-      const std::optional<DWORD> ms = Number(args[++i], 24 * 3600 * 1000);
-      if (!ms) return std::wstring(arg) + L": milliseconds, at most a day";
-      (arg == L"--busy" ? options.busy : options.busy_after_158) = *ms;
     } else {
-      return L"unknown option or missing value: " + std::wstring(arg);
+      ok = false;
     }
+    if (!ok) return L"unknown option, or a missing or bad value: " + std::wstring(arg);
   }
   return {};
 }

@@ -1,31 +1,26 @@
-#include "zeplo_object.h"
+// The part of the CAD application's "ZeploProgram" that the picker talks to, its
+// class factory, and the message filter that turns calls away while busy.
+#include "host.h"
 
-#include <oleauto.h>
-
-#include <new>
+// The GUIDs of the host's type library are defined in this translation unit.
+#include <initguid.h>
+#include "zeplo_host.h"
 
 namespace demo_host {
 namespace {
 
-using Microsoft::WRL::ComPtr;
-
-constexpr DISPID kLoadPlotterConfiguration = 158;
-constexpr DISPID kLoadPlotterStyle = 159;
-
-// IUnknown and the shared context of our COM classes. The count starts at 0
-// because a ComPtr takes the first reference (MinGW-w64's ComPtr::Attach would
-// add one of its own).
+// IUnknown for our COM classes. The count starts at 0: a ComPtr takes the first
+// reference (MinGW-w64's ComPtr::Attach would add one of its own).
 template <class Interface>
 class ServerObject : public Interface {
  public:
   explicit ServerObject(ServerContext& context) : context_(context) {}
 
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = Answers(iid) ? static_cast<Interface*>(this) : nullptr;
-    if (!*object) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    const bool answered = iid == IID_IUnknown || iid == __uuidof(Interface);
+    *object = answered ? static_cast<Interface*>(this) : nullptr;
+    if (answered) AddRef();
+    return answered ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
   STDMETHODIMP_(ULONG) Release() override {
@@ -36,38 +31,26 @@ class ServerObject : public Interface {
 
  protected:
   virtual ~ServerObject() = default;
-  virtual bool Answers(REFIID iid) const {
-    return iid == IID_IUnknown || iid == __uuidof(Interface);
-  }
-
   ServerContext& context_;
-
- private:
   LONG references_ = 0;
 };
 
-// Owns the converted argument for the length of a call.
-struct OwnedVariant : VARIANT {
-  OwnedVariant() { VariantInit(this); }
-  OwnedVariant(const OwnedVariant&) = delete;
-  ~OwnedVariant() { VariantClear(this); }
-};
-
-// Tests read the log line by line, so a path must not be able to break a line or
-// forge another event. '?' cannot occur in a Windows path, so a replaced character
-// is never mistaken for a real one. SysStringLen, not wcslen: a BSTR may hold NULs.
+// A path must not break a log line or forge another event: control characters
+// become '?', which no Windows path holds. A BSTR may hold NULs.
 std::wstring Printable(BSTR path) {
   std::wstring text(path ? path : L"", SysStringLen(path));
-  for (wchar_t& c : text) {
-    if (c < 0x20 || c == 0x7F) c = L'?';
-  }
+  for (wchar_t& c : text) c = c < 0x20 || c == 0x7F ? L'?' : c;
   return text;
 }
 
 class ZeploObject final : public ServerObject<IDispatch> {
  public:
-  explicit ZeploObject(ServerContext& context) : ServerObject(context) {
-    RecordCount(L"created live=", InterlockedIncrement(&context_.live_objects));
+  explicit ZeploObject(ServerContext& context) : ServerObject(context) { Count(+1); }
+
+  // Also as the interface of the release served, which the picker asks for.
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    const bool served = iid == context_.interface_id && iid != GUID_NULL;
+    return ServerObject::QueryInterface(served ? IID_IDispatch : iid, object);
   }
 
   // Clients of the CAD application call the members by dispatch id alone.
@@ -77,68 +60,53 @@ class ZeploObject final : public ServerObject<IDispatch> {
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return DISP_E_BADINDEX; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 
+  // A client may pass no result, exception or argument error.
   STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argument_error) override {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     // Both members are methods; a property get or put of them does not exist.
-    if ((member != kLoadPlotterConfiguration && member != kLoadPlotterStyle) ||
-        !(flags & DISPATCH_METHOD)) {
-      return DISP_E_MEMBERNOTFOUND;
-    }
-    if (!params) return E_INVALIDARG;
+    const bool method = (member == 158 || member == 159) && (flags & DISPATCH_METHOD);
+    if (!method) return DISP_E_MEMBERNOTFOUND;
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
     if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
     try {
-      // Clients pass the path by value, by reference (VBA passes String
-      // variables so) or as another type; VariantChangeType takes all three.
-      OwnedVariant path;
+      // By value, by reference (as VBA passes a String variable) or as another type.
+      VARIANT path{};  // VT_EMPTY
+      const std::unique_ptr<VARIANT, decltype(&VariantClear)> clear(&path, &VariantClear);
       if (FAILED(VariantChangeType(&path, &params->rgvarg[0], 0, VT_BSTR))) {
         if (argument_error) *argument_error = 0;
         return DISP_E_TYPEMISMATCH;
       }
       const Options& options = context_.options;
-      const std::optional<RaisedError>& failure =
-          member == kLoadPlotterConfiguration ? options.fail_158 : options.fail_159;
-      context_.sink.Record(std::to_wstring(member) + (failure ? L" FAILED " : L" ") +
-                           Printable(V_BSTR(&path)));
+      const std::optional<RaisedError>& failure = options.fail[member - 158];
+      const std::wstring line =
+          std::to_wstring(member) + (failure ? L" FAILED " : L" ") + Printable(V_BSTR(&path));
+      context_.log.Write(line);
       if (options.stall == member) ::Sleep(INFINITE);
-      if (member == kLoadPlotterConfiguration && options.busy_after_158 != 0) {
+      if (member == 158 && options.busy_after_158)
         context_.busy_until = ::GetTickCount64() + options.busy_after_158;
-      }
-      if (failure) {
-        if (exception) Raise(*failure, *exception);
-        return DISP_E_EXCEPTION;
+      if (failure && exception) {
+        // The error travels in scode; only one of scode and wCode may be set.
+        *exception = EXCEPINFO{};
+        exception->bstrSource = SysAllocString(L"ZeploProgram");
+        exception->bstrDescription = SysAllocString(failure->description.c_str());
+        exception->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, failure->code);
       }
       if (result) VariantInit(result);  // both members return nothing
-      return S_OK;
+      return failure ? DISP_E_EXCEPTION : S_OK;
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     }
   }
 
  private:
-  ~ZeploObject() override {
-    RecordCount(L"released live=", InterlockedDecrement(&context_.live_objects));
-  }
+  ~ZeploObject() override { Count(-1); }
 
-  bool Answers(REFIID iid) const override {
-    return ServerObject::Answers(iid) ||
-           (iid == context_.interface_id && iid != GUID_NULL && !context_.options.no_interface);
-  }
-
-  void RecordCount(const wchar_t* event, LONG live) noexcept {
+  void Count(LONG change) noexcept {
     wchar_t line[32] = {};
-    wsprintfW(line, L"%ls%ld", event, live);
-    context_.sink.Record(line);
-  }
-
-  static void Raise(const RaisedError& error, EXCEPINFO& exception) {
-    exception = EXCEPINFO{};
-    // The error travels in scode; only one of scode and wCode may be set.
-    exception.bstrSource = SysAllocString(L"ZeploProgram");
-    exception.bstrDescription =
-        SysAllocStringLen(error.description.data(), static_cast<UINT>(error.description.size()));
-    exception.scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.code);
+    const LONG live = InterlockedAdd(&context_.live_objects, change);
+    wsprintfW(line, change > 0 ? L"created live=%ld" : L"released live=%ld", live);
+    context_.log.Write(line);
   }
 };
 
@@ -148,7 +116,6 @@ class ClassFactory final : public ServerObject<IClassFactory> {
   using ServerObject::ServerObject;
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     const ComPtr<IDispatch> created(new (std::nothrow) ZeploObject(context_));
@@ -169,10 +136,9 @@ class BusyFilter final : public ServerObject<IMessageFilter> {
     static constexpr GUID kRemUnknown{0x131, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     static constexpr GUID kRemUnknown2{0x143, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     if (::GetTickCount64() >= context_.busy_until ||
-        (call && (call->iid == kRemUnknown || call->iid == kRemUnknown2))) {
+        (call && (call->iid == kRemUnknown || call->iid == kRemUnknown2)))
       return SERVERCALL_ISHANDLED;
-    }
-    context_.sink.Record(L"turned away");
+    context_.log.Write(L"turned away");
     return SERVERCALL_REJECTED;
   }
   // The host makes no calls of its own.
@@ -184,12 +150,16 @@ class BusyFilter final : public ServerObject<IMessageFilter> {
 
 }  // namespace
 
-ComPtr<IClassFactory> MakeClassFactory(ServerContext& context) {
-  return ComPtr<IClassFactory>(new (std::nothrow) ClassFactory(context));
-}
-
-ComPtr<IMessageFilter> MakeBusyFilter(ServerContext& context) {
-  return ComPtr<IMessageFilter>(new (std::nothrow) BusyFilter(context));
+// The filter comes before the class object, so that even a client's first call
+// can be turned away.
+HRESULT RegisterServer(ServerContext& context, DWORD& class_cookie) {
+  const ComPtr<IMessageFilter> filter(new (std::nothrow) BusyFilter(context));
+  const ComPtr<IClassFactory> factory(new (std::nothrow) ClassFactory(context));
+  HRESULT hr = filter && factory ? CoRegisterMessageFilter(filter.Get(), nullptr) : E_OUTOFMEMORY;
+  if (SUCCEEDED(hr))
+    hr = CoRegisterClassObject(CLSID_ZeploProgram, factory.Get(), CLSCTX_LOCAL_SERVER,
+                               REGCLS_MULTIPLEUSE, &class_cookie);
+  return hr;
 }
 
 }  // namespace demo_host
