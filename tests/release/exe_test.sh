@@ -2,11 +2,9 @@
 # The shipped exe as the loader and Explorer see it: hardening flags,
 # relocations, imports from Windows' own DLLs only, the embedded manifest and
 # the version resource.
-#   exe_test.sh EXE PROBE MANIFEST_SOURCE VERSION VERSION_NUMBERS
+#   exe_test.sh EXE MANIFEST_SOURCE VERSION VERSION_NUMBERS
 set -uo pipefail
-exe=$1 probe=$2 manifest_source=$3 version=$4 numbers=$5
-: "${WINEPREFIX:?the Wine prefix of scripts/test}"
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
+exe=$1 manifest_source=$2 version=$3 numbers=$4
 work=$(mktemp -d "${TMPDIR:-/tmp}/wendrake-exe.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -40,28 +38,31 @@ for dll in "${dlls[@]}"; do
 done
 echo "imports: ${dlls[*]}"
 
-# The manifest as Windows finds it: resource 1 of type RT_MANIFEST.
-manifest="$work/manifest.xml"
-"$WINE" "$probe" manifest "$(winpath "$exe")" "$(winpath "$manifest")" >"$work/probe.out" 2>&1
-check "the exe embeds one manifest, id 1" grep -qx 'manifest-id=1' <(tr -d '\r' <"$work/probe.out")
-check "just one manifest" test "$(grep -c '^manifest-id=' "$work/probe.out")" = 1
+# The resources as they stand in the image, decompiled by windres.
+res="$work/resources.rc"
+x86_64-w64-mingw32-windres -i "$exe" -o "$res" || fail "windres cannot read the resources"
+check "one manifest, id 1" test "$(grep -c '/\* RT_MANIFEST \*/' "$res")" = 1 -a \
+  "$(grep -c '^1 24 /\* RT_MANIFEST \*/' "$res")" = 1
 # Byte for byte the manifest the build wrote from window/wendrake.manifest,
 # which is where its settings are reviewed.
-check "the embedded manifest is the one the build wrote" cmp -s "$manifest" "$manifest_source"
+awk '/^1 24 \/\* RT_MANIFEST \*\// {on = 1; next} on && /^BEGIN/ {next} on && /^END/ {exit}
+     on {sub(/^ *"/, ""); sub(/"$/, ""); gsub(/""/, "\""); gsub(/\\n/, "\n"); printf "%s", $0}' \
+  "$res" >"$work/manifest.xml"
+check "the embedded manifest is the one the build wrote" cmp -s "$work/manifest.xml" "$manifest_source"
 check "the assembly version is the project's" \
-  grep -sqF "name=\"L-VORDANS.Wendrake\" version=\"$numbers\"" "$manifest"
+  grep -sqF "name=\"L-VORDANS.Wendrake\" version=\"$numbers\"" "$work/manifest.xml"
 
-# The version resource as Explorer's properties page reads it.
-"$WINE" "$probe" version "$(winpath "$exe")" 2>&1 | tr -d '\r' >"$work/version"
-cat "$work/version"
-for line in "fixed-file-version=$numbers" "fixed-product-version=$numbers" \
-  "fixed-file-type=1" "translation=040704b0" \
-  "CompanyName=L-VORDANS" "FileDescription=VUX-Wendrake Plotterauswahl" \
-  "FileVersion=$version" "ProductVersion=$version" "ProductName=VUX-Wendrake" \
-  "InternalName=Wendrake" "OriginalFilename=Wendrake.exe" "first-group-icon=1"; do
-  check "version resource: $line" grep -qxF "$line" "$work/version"
+# The version resource Explorer's properties page shows, and the exe's icon.
+for line in "FILEVERSION ${numbers//./, }" "PRODUCTVERSION ${numbers//./, }" "FILETYPE 0x1" \
+  'BLOCK "040704B0"' 'VALUE "Translation", 0x407, 1200' 'VALUE "CompanyName", "L-VORDANS"' \
+  'VALUE "FileDescription", "VUX-Wendrake Plotterauswahl"' "VALUE \"FileVersion\", \"$version\"" \
+  "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "VUX-Wendrake"' \
+  'VALUE "InternalName", "Wendrake"' 'VALUE "OriginalFilename", "Wendrake.exe"'; do
+  check "resource: $line" grep -qxF "$line" <(sed 's/^ *//' "$res")
 done
-check "one language block" test "$(grep -c '^translation=' "$work/version")" = 1
+check "one language block" test "$(grep -c 'BLOCK "0' "$res")" = 1
+check "the first icon group is the exe's own" \
+  test "$(grep -m1 'RT_GROUP_ICON' "$res")" = "1 14 /* RT_GROUP_ICON */"
 
 if ((failures)); then
   echo "$failures check(s) failed"
