@@ -1,72 +1,55 @@
 // Raw catalogue bytes in, plotter entries and list rows out. The lines come
-// through LineReader in small and odd block sizes, each decoded byte for byte
-// as Latin-1 (the stand-in for the ANSI code page the Windows build decodes
-// with), and every result is checked against a plain reference reading of
-// the same bytes.
-//
-// Input: the catalogue itself; its first byte and its length pick the block
-// size, or short reads from a source with the program's own buffer size.
+// through LineReader in small and odd block sizes (picked by the input's
+// first byte and length), each decoded byte for byte as Latin-1, the stand-in
+// for the ANSI code page, and every result is checked against a plain
+// reference reading of the same bytes.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "catalogue/plotter_table.h"
-#include "fuzz/fuzz_check.h"
 #include "platform/failure.h"
 #include "platform/line_reader.h"
 
+// assert() would vanish under NDEBUG; libFuzzer records the input on abort.
+#define FUZZ_CHECK(condition)                                      \
+  do {                                                             \
+    if (!(condition)) {                                            \
+      std::fprintf(stderr, "FUZZ_CHECK failed: %s\n", #condition); \
+      std::abort();                                                \
+    }                                                              \
+  } while (false)
+
 namespace {
 
-using wendrake::LineReader;
-using wendrake::PlotterTable;
-
-constexpr size_t kMaxEntries = 32767;
-
-struct Plan {
-  size_t bufferSize;
-  size_t readLimit;  // bytes the source hands out per call at most
-};
-
-Plan PlanFor(const uint8_t* data, size_t size) {
-  const uint8_t mode = static_cast<uint8_t>((size > 0 ? data[0] : 0) ^ size);
-  const size_t small = 1 + (mode & 0x3F);
-  // Bit 6: the program's own buffer size with a source that returns short
-  // reads, as a pipe or a network share may.
-  if (mode & 0x40) return Plan{64 * 1024, small};
-  return Plan{small, SIZE_MAX};
-}
-
-// What the program reads from its list file, with every line it handed out.
-class BytesFile {
- public:
-  BytesFile(const std::string& bytes, size_t bufferSize, size_t readLimit)
-      : bytes_(bytes),
-        lines_(
-            [this, readLimit](char* buffer, size_t capacity) {
-              FUZZ_CHECK(capacity > 0);
-              const size_t n = std::min({capacity, readLimit, bytes_.size() - pos_});
-              bytes_.copy(buffer, n, pos_);
-              pos_ += n;
+// The program's source of bytes, handing out lines as it reads them.
+struct BytesFile {
+  BytesFile(const std::string& bytes, size_t block)
+      : lines(
+            [&bytes, this](char* buffer, size_t capacity) {
+              const size_t n = std::min(capacity, bytes.size() - pos);
+              bytes.copy(buffer, n, pos);
+              pos += n;
               return n;
             },
-            bufferSize) {}
-
-  bool AtEnd() { return lines_.AtEnd(); }
+            block) {}
+  bool AtEnd() { return lines.AtEnd(); }
   std::wstring ReadLine() {
-    read.push_back(lines_.ReadLine());
+    read.push_back(lines.ReadLine());
+    return Latin1(read.back());
+  }
+  static std::wstring Latin1(const std::string& bytes) {
     std::wstring wide;
-    for (unsigned char c : read.back()) wide += static_cast<wchar_t>(c);
+    for (unsigned char c : bytes) wide += static_cast<wchar_t>(c);
     return wide;
   }
 
+  size_t pos = 0;
+  wendrake::LineReader lines;
   std::vector<std::string> read;
-
- private:
-  const std::string& bytes_;
-  size_t pos_ = 0;
-  LineReader lines_;
 };
 
 struct Rows {
@@ -74,94 +57,60 @@ struct Rows {
   void AddRow(const std::wstring& text) { rows.push_back(text); }
 };
 
-// Lines as the catalogue defines them, written without LineReader's blocks:
-// CR LF, LF and CR end a line; a last line without an end still counts.
+// Lines as the catalogue defines them, without LineReader's blocks: CR LF,
+// LF and CR end a line; a last line without an end still counts.
 std::vector<std::string> ReferenceLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  bool open = false;
+  std::vector<std::string> lines(1);
   for (size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      open = false;
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-      open = true;
+    if (bytes[i] != '\r' && bytes[i] != '\n') {
+      lines.back() += bytes[i];
+      continue;
     }
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    lines.emplace_back();
   }
-  if (open) lines.push_back(line);
+  if (lines.back().empty()) lines.pop_back();
   return lines;
 }
 
-bool IsEntry(const std::string& line) {
-  return !line.empty() && line[0] != '*';
-}
-
-// Column cut by byte positions of the undecoded line, only spaces trimmed.
+// A column cut from the undecoded line by byte positions, only spaces trimmed.
 std::wstring ReferenceField(const std::string& line, size_t from, size_t length) {
   std::string field = from < line.size() ? line.substr(from, length) : std::string();
-  while (!field.empty() && field.front() == ' ') field.erase(field.begin());
-  while (!field.empty() && field.back() == ' ') field.pop_back();
-  std::wstring wide;
-  for (unsigned char c : field) wide += static_cast<wchar_t>(c);
-  return wide;
-}
-
-bool HasOuterSpace(const std::wstring& field) {
-  return !field.empty() && (field.front() == L' ' || field.back() == L' ');
+  field.erase(0, std::min(field.find_first_not_of(' '), field.size()));
+  field.erase(field.find_last_not_of(' ') + 1);
+  return BytesFile::Latin1(field);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const Plan plan = PlanFor(data, size);
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  BytesFile file(bytes, plan.bufferSize, plan.readLimit);
-  PlotterTable table;
+  BytesFile file(bytes, 1 + (((size > 0 ? data[0] : 0) ^ size) & 0x3F));
+  wendrake::PlotterTable table;
   Rows list;
-  int count = -1;
   bool overflowed = false;
   try {
-    count = wendrake::ReadPlotterLines(file, table, list);
+    FUZZ_CHECK(wendrake::ReadPlotterLines(file, table, list) == static_cast<int>(table.size()));
   } catch (const wendrake::Failure& failure) {
     FUZZ_CHECK(failure.Code() == wendrake::code::kOverflow);
     overflowed = true;
   }
-
+  // Every line was read as the reference splits them, up to an overflow.
   const std::vector<std::string> reference = ReferenceLines(bytes);
-  std::vector<const std::string*> entries;
-  for (const std::string& line : reference) {
-    if (IsEntry(line)) entries.push_back(&line);
-  }
-
-  // One more entry than the counter holds fails, keeping what was read.
-  if (entries.size() > kMaxEntries) {
-    FUZZ_CHECK(overflowed);
-    FUZZ_CHECK(table.size() == kMaxEntries + 1);
-  } else {
-    FUZZ_CHECK(!overflowed);
-    FUZZ_CHECK(count >= 0 && static_cast<size_t>(count) == table.size());
-    FUZZ_CHECK(table.size() == entries.size());
-    // Every line was read, exactly as the reference splits them.
-    FUZZ_CHECK(file.read == reference);
-  }
-  FUZZ_CHECK(file.read.size() <= reference.size());
+  FUZZ_CHECK(overflowed ? file.read.size() <= reference.size() : file.read == reference);
   FUZZ_CHECK(std::equal(file.read.begin(), file.read.end(), reference.begin()));
 
-  FUZZ_CHECK(list.rows.size() == table.size());
+  std::vector<std::string> entries;
+  for (const std::string& line : file.read) {
+    if (!line.empty() && line[0] != '*') entries.push_back(line);
+  }
+  FUZZ_CHECK(table.size() == entries.size() && list.rows.size() == entries.size());
+  FUZZ_CHECK(overflowed == (entries.size() > 32767));
   for (size_t k = 0; k < table.size(); ++k) {
-    const wendrake::PlotterEntry& entry = table[k];
-    FUZZ_CHECK(list.rows[k] == entry.Name);
-    FUZZ_CHECK(!HasOuterSpace(entry.Name) && !HasOuterSpace(entry.File1) &&
-               !HasOuterSpace(entry.File2));
-    FUZZ_CHECK(entry.Name.size() <= 15 && entry.File1.size() <= 20);
-    const std::string& line = *entries[k];
-    FUZZ_CHECK(entry.Name == ReferenceField(line, 0, 15));
-    FUZZ_CHECK(entry.File1 == ReferenceField(line, 15, 20));
-    FUZZ_CHECK(entry.File2 == ReferenceField(line, 35, std::string::npos));
+    FUZZ_CHECK(list.rows[k] == table[k].Name);
+    FUZZ_CHECK(table[k].Name == ReferenceField(entries[k], 0, 15));
+    FUZZ_CHECK(table[k].File1 == ReferenceField(entries[k], 15, 20));
+    FUZZ_CHECK(table[k].File2 == ReferenceField(entries[k], 35, std::string::npos));
   }
   return 0;
 }
