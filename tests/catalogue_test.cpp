@@ -121,23 +121,15 @@ TEST(EntryFromLine, LongNameSpillsIntoFirstFileAndSecondFileKeepsInnerSpaces) {
   EXPECT_EQ(e.File2, L"my plot style.zst");
 }
 
-TEST(IsRecordLine, OnlyEmptyLinesAndStarInFirstPositionAreSkipped) {
-  EXPECT_FALSE(IsRecordLine(L""));
-  EXPECT_FALSE(IsRecordLine(L"* comment"));
-  EXPECT_TRUE(IsRecordLine(L" *not a comment"));
-  EXPECT_TRUE(IsRecordLine(L"   "));
-  EXPECT_EQ(Entry(L" *Star").Name, L"*Star");
-}
-
 TEST(ReadPlotterLines, RowsMatchTableInFileOrderAndSkipComments) {
   BytesFile file(
       "* header\r\n\r\nSame           a1                  a2\r\n   \r\n"
-      "Same           b1                  b2\nK\xE4lte\rlast");
+      "Same           b1                  b2\nK\xE4lte\r *Star");
   PlotterTable plotters;
   Rows list;
   EXPECT_EQ(ReadPlotterLines(file, plotters, list), 5);
   ASSERT_EQ(plotters.size(), 5u);
-  EXPECT_EQ(list.rows, (std::vector<std::wstring>{L"Same", L"", L"Same", L"K\u00E4lte", L"last"}));
+  EXPECT_EQ(list.rows, (std::vector<std::wstring>{L"Same", L"", L"Same", L"K\u00E4lte", L"*Star"}));
   EXPECT_EQ(plotters[2].File1, L"b1");  // the duplicate keeps its own files
   EXPECT_EQ(plotters[3].Name, L"K\u00E4lte");
 }
@@ -167,14 +159,6 @@ TEST(ReadPlotterLines, Counter32767IsFineAndOneMoreOverflowsKeepingWhatWasRead) 
   EXPECT_EQ(FailureCode([&] { ReadPlotterLines(file, plotters, list); }), code::kOverflow);
   EXPECT_EQ(plotters.size(), 32768u);
   EXPECT_EQ(list.rows.size(), 32768u);
-}
-
-TEST(EntryAt, RowOutsideTableFailsWithNine) {
-  const PlotterTable plotters(2);
-  EXPECT_EQ(&EntryAt(plotters, 1), &plotters[1]);
-  for (int16_t row : {int16_t{-1}, int16_t{2}}) {
-    EXPECT_EQ(FailureCode([&] { EntryAt(plotters, row); }), code::kSubscriptOutOfRange) << row;
-  }
 }
 
 }  // namespace
