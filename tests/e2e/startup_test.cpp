@@ -93,6 +93,17 @@ TEST_F(Startup, SecondCopyEndsSilentlyLeavingExactlyOneWindow) {
   EXPECT_FALSE(first.WaitForExit(0)) << "the first copy must keep running";
 }
 
+TEST_F(Startup, EightCopiesStartedAtOnceLeaveExactlyOneWindow) {
+  std::vector<Process> copies;
+  for (int i = 0; i < 8; ++i) copies.push_back(StartPicker());
+  ASSERT_TRUE(WaitFor([] { return PickerWindows().size() == 1; }, 20000));
+  int ended = 0;
+  for (Process& copy : copies) ended += copy.WaitForExit(5000) == 0u ? 1 : 0;
+  EXPECT_EQ(ended, 7);
+  ::Sleep(500);
+  EXPECT_EQ(PickerWindows().size(), 1u);
+}
+
 struct PositionCase {
   const char* name;
   std::optional<std::wstring> left, top;
