@@ -1,10 +1,14 @@
-// The least an automation client does to hand MORKA a plotter's two files:
-// the baseline for the picker's click. `bare_client EVENT` stays resident
+// The least an automation client of MORKA's own interface does to hand it a
+// plotter's two files, its interface id compiled in: the baseline for the
+// picker's click. `bare_client EVENT` stays resident
 // with COM set up, as the picker is when clicked, and hands off each time the
 // named event is set, pumping its apartment's messages as the picker does.
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+
+#include <initguid.h>
+#include "zeplo_host.h"
 
 HRESULT Call(IDispatch* host, DISPID member, const wchar_t* file) {
   VARIANT argument{};
@@ -24,7 +28,7 @@ HRESULT HandOff() {
   HRESULT hr = ::CLSIDFromProgID(L"ZeploProgram", &clsid);
   if (SUCCEEDED(hr))
     hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&object));
-  if (SUCCEEDED(hr)) hr = object->QueryInterface(IID_PPV_ARGS(&host));
+  if (SUCCEEDED(hr)) hr = object->QueryInterface(DIID_IZeploProgram, reinterpret_cast<void**>(&host));
   if (SUCCEEDED(hr)) hr = Call(host, 158, L"C:\\ProgramData\\L-VORDANS\\MORKA\\kaskad600.zpk");
   if (SUCCEEDED(hr)) hr = Call(host, 159, L"C:\\ProgramData\\L-VORDANS\\MORKA\\einfarbig.zst");
   if (host != nullptr) host->Release();
