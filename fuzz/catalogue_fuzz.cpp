@@ -1,7 +1,6 @@
 // Raw catalogue bytes in, plotter entries and list rows out. The lines come
 // through LineReader in small and odd block sizes (picked by the input's
-// first byte and length), each decoded byte for byte as Latin-1, the stand-in
-// for the ANSI code page, and every result is checked against a plain
+// first byte and length), and every result is checked against a plain
 // reference reading of the same bytes.
 #include <algorithm>
 #include <cstdint>
@@ -12,7 +11,7 @@
 
 #include "catalogue/plotter_table.h"
 #include "platform/failure.h"
-#include "platform/line_reader.h"
+#include "tests/support/bytes_file.h"
 
 // assert() would vanish under NDEBUG; libFuzzer records the input on abort.
 #define FUZZ_CHECK(condition)                                      \
@@ -25,37 +24,8 @@
 
 namespace {
 
-// The program's source of bytes, handing out lines as it reads them.
-struct BytesFile {
-  BytesFile(const std::string& bytes, size_t block)
-      : lines(
-            [&bytes, this](char* buffer, size_t capacity) {
-              const size_t n = std::min(capacity, bytes.size() - pos);
-              bytes.copy(buffer, n, pos);
-              pos += n;
-              return n;
-            },
-            block) {}
-  bool AtEnd() { return lines.AtEnd(); }
-  std::wstring ReadLine() {
-    read.push_back(lines.ReadLine());
-    return Latin1(read.back());
-  }
-  static std::wstring Latin1(const std::string& bytes) {
-    std::wstring wide;
-    for (unsigned char c : bytes) wide += static_cast<wchar_t>(c);
-    return wide;
-  }
-
-  size_t pos = 0;
-  wendrake::LineReader lines;
-  std::vector<std::string> read;
-};
-
-struct Rows {
-  std::vector<std::wstring> rows;
-  void AddRow(const std::wstring& text) { rows.push_back(text); }
-};
+using wendrake::BytesFile;
+using wendrake::Latin1;
 
 // Lines as the catalogue defines them, without LineReader's blocks: CR LF,
 // LF and CR end a line; a last line without an end still counts.
@@ -78,7 +48,7 @@ std::wstring ReferenceField(const std::string& line, size_t from, size_t length)
   std::string field = from < line.size() ? line.substr(from, length) : std::string();
   field.erase(0, std::min(field.find_first_not_of(' '), field.size()));
   field.erase(field.find_last_not_of(' ') + 1);
-  return BytesFile::Latin1(field);
+  return Latin1(field);
 }
 
 }  // namespace
@@ -87,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   BytesFile file(bytes, 1 + (((size > 0 ? data[0] : 0) ^ size) & 0x3F));
   wendrake::PlotterTable table;
-  Rows list;
+  wendrake::Rows list;
   bool overflowed = false;
   try {
     FUZZ_CHECK(wendrake::ReadPlotterLines(file, table, list) == static_cast<int>(table.size()));

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "platform/handles.h"
 #include "tests/support/demo_host.h"
 
 namespace {
@@ -21,22 +20,11 @@ const std::wstring kTypeLibKey = L"TypeLib\\{557DDD30-CE8A-40AE-A5CC-5500F0F57E4
 const std::wstring kTypeLibPathKey = kTypeLibKey + L"\\1.0\\0\\win64";
 
 std::wstring Value(HKEY root, const std::wstring& key) {
-  wchar_t value[1024] = {};
-  DWORD size = sizeof value;
-  if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-      ERROR_SUCCESS) {
-    return {};
-  }
-  return value;
+  return wendrake::e2e::RegistryText(root, key, nullptr).value_or(L"");
 }
 
 bool SetValue(HKEY root, const std::wstring& key, const std::wstring& value) {
-  wendrake::RegKey created;
-  return RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, created.Put(),
-                         nullptr) == ERROR_SUCCESS &&
-         RegSetValueExW(created.Get(), nullptr, 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  return wendrake::e2e::SetRegistryText(root, key, nullptr, value);
 }
 
 // An existing program that is not a demo host, as the CAD application is.

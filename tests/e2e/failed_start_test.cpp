@@ -7,12 +7,6 @@ std::wstring CataloguePath() {
   return CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
 }
 
-std::string Records(int count) {
-  std::string text;
-  for (int i = 0; i < count; ++i) text += "R\r\n";
-  return text;
-}
-
 enum class Place { kNoFolder, kNoFile, kFolderInstead, kLocked, kTooMany };
 
 struct FailedStartCase {
@@ -47,11 +41,11 @@ TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) 
       ::CreateDirectoryW(CataloguePath().c_str(), nullptr);
       break;
     case Place::kLocked:
-      WriteCatalogue(Records(1));
+      WriteCatalogue(NumberedCatalogue(1));
       lock = ::CreateFileW(CataloguePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       break;
-    case Place::kTooMany: WriteCatalogue(Records(137)); break;
+    case Place::kTooMany: WriteCatalogue(NumberedCatalogue(137)); break;
   }
   Process picker = StartPicker();
   const HWND box = picker.WaitForWindow(L"#32770");

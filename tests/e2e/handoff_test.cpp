@@ -207,12 +207,9 @@ class Registration {
   Registration(const Registration&) = delete;
   Registration& operator=(const Registration&) = delete;
   ~Registration() {
-    HKEY classes = nullptr;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
-                        &classes) == ERROR_SUCCESS) {
-      ::RegDeleteTreeW(classes, kClassId);
-      ::RegCloseKey(classes);
-    }
+    const std::wstring key = std::wstring(L"CLSID\\") + kClassId;
+    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, key.c_str(), KEY_WOW64_32KEY, 0);
     DemoHost::Run(L"--register");
   }
 
@@ -220,21 +217,14 @@ class Registration {
   // naming its version.
   static void MoveTypeLibraryTo32BitView() {
     const std::wstring key = std::wstring(L"CLSID\\") + kClassId;
-    wchar_t library[64] = {};
-    DWORD size = sizeof library;
-    ASSERT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), nullptr,
-                             RRF_RT_REG_SZ, nullptr, library, &size),
-              ERROR_SUCCESS);
+    const auto library = RegistryText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr);
+    ASSERT_TRUE(library);
     for (const wchar_t* name : {L"\\TypeLib", L"\\Version"}) {
       ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (key + name).c_str(), KEY_WOW64_64KEY, 0);
       ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key + name).c_str());
     }
-    HKEY moved = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), 0, nullptr, 0,
-                                KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &moved, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(moved, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(library), size);
-    ::RegCloseKey(moved);
+    ASSERT_TRUE(
+        SetRegistryText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, library, KEY_WOW64_32KEY));
   }
 
  private:

@@ -1,6 +1,5 @@
 #include "tests/support/picker_harness.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <thread>
@@ -53,23 +52,26 @@ std::string NumberedCatalogue(int count) {
   return text;
 }
 
-void SetStoredValue(const wchar_t* key, std::optional<std::wstring> value) {
-  HKEY section = nullptr;
-  ::RegCreateKeyExW(HKEY_CURRENT_USER, kPositionKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &section, nullptr);
-  if (value) {
-    ::RegSetValueExW(section, key, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                     static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
-  } else {
-    ::RegDeleteValueW(section, key);
+bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
+                     const std::optional<std::wstring>& value, REGSAM view) {
+  HKEY opened = nullptr;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened,
+                        nullptr) != ERROR_SUCCESS) {
+    return false;
   }
-  ::RegCloseKey(section);
+  const LSTATUS status =
+      value
+          ? ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                             static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)))
+          : ::RegDeleteValueW(opened, name);
+  ::RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
 }
 
-std::optional<std::wstring> StoredValue(const wchar_t* key) {
-  wchar_t value[512] = {};
+std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t value[1024] = {};
   DWORD bytes = sizeof value;
-  if (::RegGetValueW(HKEY_CURRENT_USER, kPositionKey, key, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
       ERROR_SUCCESS) {
     return std::nullopt;
   }
@@ -245,34 +247,6 @@ std::vector<std::wstring> ListRows(HWND list) {
     rows.push_back(text);
   }
   return rows;
-}
-
-std::wstring TooltipText(HWND tip) {
-  DWORD processId = 0;
-  ::GetWindowThreadProcessId(tip, &processId);
-  const HANDLE process =
-      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-  if (process == nullptr) return {};
-  constexpr size_t kChars = 256;
-  auto* remote = static_cast<BYTE*>(::VirtualAllocEx(process, nullptr,
-                                                     sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t),
-                                                     MEM_COMMIT, PAGE_READWRITE));
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
-  wchar_t text[kChars] = {};
-  ::WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-  if (::SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote))) {
-    ::ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-    tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
-    ::WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-    ::SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
-    ::ReadProcessMemory(process, remote + sizeof tool, text, sizeof text - sizeof(wchar_t),
-                        nullptr);
-  }
-  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
-  return text;
 }
 
 std::wstring MessageText(HWND box) {

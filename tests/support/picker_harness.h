@@ -25,9 +25,18 @@ void RemoveCatalogueFolder();
 // Catalogue lines for n plotters named P1..Pn.
 std::string NumberedCatalogue(int count);
 
-// The stored position; nullopt removes the value.
-void SetStoredValue(const wchar_t* key, std::optional<std::wstring> value);
-std::optional<std::wstring> StoredValue(const wchar_t* key);
+// A text value of the registry (name null: the key's default); nullopt when
+// absent. Setting nullopt removes the value; the key is made as needed.
+std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name);
+bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
+                     const std::optional<std::wstring>& value, REGSAM view = 0);
+// The stored position's values.
+inline std::optional<std::wstring> StoredValue(const wchar_t* name) {
+  return RegistryText(HKEY_CURRENT_USER, kPositionKey, name);
+}
+inline void SetStoredValue(const wchar_t* name, const std::optional<std::wstring>& value) {
+  SetRegistryText(HKEY_CURRENT_USER, kPositionKey, name, value);
+}
 // The DPI the next process sees.
 void SetLogPixels(DWORD dpi);
 
@@ -70,9 +79,6 @@ RECT WindowRect(HWND window);
 RECT ClientRect(HWND window);
 HWND ListBoxOf(HWND picker);
 std::vector<std::wstring> ListRows(HWND list);
-// The text of the tool a tooltip window shows now, read from the other
-// process's memory as accessibility tools do.
-std::wstring TooltipText(HWND tip);
 // The text of a message box.
 std::wstring MessageText(HWND box);
 // The texts of all controls of a dialog, one a line.
