@@ -105,12 +105,6 @@ Process Process::Start(const std::wstring& exe, const std::wstring& arguments) {
   return Process(info.hProcess, info.dwProcessId);
 }
 
-Process Process::Attach(DWORD id) {
-  return Process(
-      ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id),
-      id);
-}
-
 Process::Process(Process&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)), id_(other.id_) {}
 

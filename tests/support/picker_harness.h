@@ -46,8 +46,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000)
 class Process {
  public:
   static Process Start(const std::wstring& exe, const std::wstring& arguments = {});
-  // A process somebody else started, such as a server that COM launched.
-  static Process Attach(DWORD id);
   Process(Process&& other) noexcept;
   Process& operator=(Process&&) = delete;
   ~Process();  // a process still running is killed

@@ -98,8 +98,9 @@ int Dialog(const std::wstring& title) {
       0);
   DWORD id = 0;
   ::GetWindowThreadProcessId(window, &id);
-  Process::Attach(id).Kill();
-  return 0;
+  // Not closed: the installer would ask whether to cancel.
+  return ::TerminateProcess(::OpenProcess(PROCESS_TERMINATE, FALSE, id), 1) ? 0
+                                                                            : Fail(L"not ended");
 }
 
 }  // namespace
