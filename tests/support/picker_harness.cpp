@@ -13,14 +13,10 @@ std::wstring FromBuildPath(const char* unixPath) {
   return path;
 }
 
-std::wstring CommonAppData() {
+std::wstring CatalogueFolder() {
   wchar_t path[MAX_PATH] = {};
   ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, path);
-  return path;
-}
-
-std::wstring CatalogueFolder() {
-  return CommonAppData() + L"\\L-VORDANS\\ZEPLO-Plotter";
+  return path + std::wstring(L"\\L-VORDANS\\ZEPLO-Plotter");
 }
 
 void CreateCatalogueFolder() {
@@ -132,28 +128,23 @@ std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
 
 namespace {
 
-struct WindowQuery {
-  DWORD processId;  // 0: any process
-  const wchar_t* className;
-  bool visibleOnly;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-  auto* query = reinterpret_cast<WindowQuery*>(param);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  if (query->processId != 0 && owner != query->processId) return TRUE;
-  if (query->visibleOnly && !::IsWindowVisible(window)) return TRUE;
-  if (query->className != nullptr && ClassName(window) != query->className) return TRUE;
-  query->found.push_back(window);
-  return TRUE;
-}
-
+// processId 0: any process.
 std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
-  WindowQuery query{processId, className, visibleOnly, {}};
-  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
-  return query.found;
+  std::vector<HWND> all, found;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if ((processId == 0 || owner == processId) && (!visibleOnly || ::IsWindowVisible(window)) &&
+        (className == nullptr || ClassName(window) == className))
+      found.push_back(window);
+  }
+  return found;
 }
 
 void SendMouse(DWORD flags, POINT screen = {}) {
@@ -212,18 +203,6 @@ std::wstring ClassName(HWND window) {
   wchar_t name[256] = {};
   ::GetClassNameW(window, name, 256);
   return name;
-}
-
-RECT WindowRect(HWND window) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  return r;
-}
-
-RECT ClientRect(HWND window) {
-  RECT r{};
-  ::GetClientRect(window, &r);
-  return r;
 }
 
 HWND ListBoxOf(HWND picker) {

@@ -16,8 +16,7 @@ inline constexpr wchar_t kPositionKey[] =
 
 // A Linux path from the build as the Windows path Wine maps it to.
 std::wstring FromBuildPath(const char* unixPath);
-// C:\ProgramData (the all-users application data folder).
-std::wstring CommonAppData();
+// ZEPLO-Plotter in the all-users application data folder.
 std::wstring CatalogueFolder();
 void WriteCatalogue(const std::string& bytes);
 void CreateCatalogueFolder();
@@ -73,8 +72,16 @@ std::vector<HWND> PickerWindows();
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
-RECT WindowRect(HWND window);
-RECT ClientRect(HWND window);
+inline RECT WindowRect(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return r;
+}
+inline RECT ClientRect(HWND window) {
+  RECT r{};
+  ::GetClientRect(window, &r);
+  return r;
+}
 HWND ListBoxOf(HWND picker);
 std::vector<std::wstring> ListRows(HWND list);
 // The text of a message box.
