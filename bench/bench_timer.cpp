@@ -46,10 +46,7 @@ Sample Launch(const char* side, const std::wstring& exe) {
   Check(!windows.empty() && ClassName(windows[0]) != L"#32770", "a program showed no window");
   ::Sleep(300);
   PROCESS_MEMORY_COUNTERS memory{};
-  const HANDLE handle =
-      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, process.Id());
-  Check(::K32GetProcessMemoryInfo(handle, &memory, sizeof memory), "no memory figures");
-  ::CloseHandle(handle);
+  Check(::K32GetProcessMemoryInfo(process.Handle(), &memory, sizeof memory), "no memory figures");
   Check(process.Close() == 0u, "a program did not close cleanly");
   std::printf("  launch %-6s %7.1f ms %7zu KB\n", side, shown, memory.PeakWorkingSetSize / 1024);
   return {shown, memory.PeakWorkingSetSize / 1024.0};

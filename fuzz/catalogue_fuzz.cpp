@@ -14,13 +14,8 @@
 #include "tests/support/bytes_file.h"
 
 // assert() would vanish under NDEBUG; libFuzzer records the input on abort.
-#define FUZZ_CHECK(condition)                                      \
-  do {                                                             \
-    if (!(condition)) {                                            \
-      std::fprintf(stderr, "FUZZ_CHECK failed: %s\n", #condition); \
-      std::abort();                                                \
-    }                                                              \
-  } while (false)
+#define FUZZ_CHECK(c) \
+  ((c) ? (void)0 : (std::fprintf(stderr, "FUZZ_CHECK failed: %s\n", #c), std::abort()))
 
 namespace {
 

@@ -22,15 +22,12 @@ class DemoHost {
 
   // Ends the host at once, as a crash would.
   void Kill() { process_.Kill(); }
-  // Closes it as a user would close its window; returns its exit code.
-  std::optional<DWORD> Close() { return process_.Close(); }
 
   std::vector<std::string> Log() const;
   // Waits until the log holds `count` lines that start with `prefix`.
   bool WaitForLines(const std::string& prefix, size_t count = 1, DWORD milliseconds = 10000) const;
   // Its main window (titled MORKA unless told otherwise), or null.
   HWND MainWindow() const;
-  const Process& process() const { return process_; }
 
  private:
   std::wstring logPath_;

@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <thread>
-#include <utility>
 
 namespace wendrake::e2e {
 
@@ -101,28 +100,19 @@ Process Process::Start(const std::wstring& exe, const std::wstring& arguments) {
   return Process(info.hProcess, info.dwProcessId);
 }
 
-Process::Process(Process&& other) noexcept
-    : process_(std::exchange(other.process_, nullptr)), id_(other.id_) {}
-
-Process::~Process() {
-  if (process_ == nullptr) return;
-  Kill();
-  ::CloseHandle(process_);
-}
-
 void Process::Kill() {
-  if (process_ != nullptr && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 5000);
+  if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_.Get(), 99);
+    ::WaitForSingleObject(process_.Get(), 5000);
   }
 }
 
 std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
-  if (process_ == nullptr || ::WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) {
+  if (!process_ || ::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD code = 0;
-  ::GetExitCodeProcess(process_, &code);
+  ::GetExitCodeProcess(process_.Get(), &code);
   return code;
 }
 

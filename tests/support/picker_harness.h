@@ -3,6 +3,8 @@
 // real windows, the real registry, real mouse and keyboard input.
 #include <windows.h>
 
+#include "platform/handles.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,11 +47,11 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000)
 class Process {
  public:
   static Process Start(const std::wstring& exe, const std::wstring& arguments = {});
-  Process(Process&& other) noexcept;
-  Process& operator=(Process&&) = delete;
-  ~Process();  // a process still running is killed
+  Process(Process&&) noexcept = default;
+  ~Process() { Kill(); }  // a process still running is killed
 
   DWORD Id() const { return id_; }
+  HANDLE Handle() const { return process_.Get(); }
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
   void Kill();
@@ -62,7 +64,7 @@ class Process {
 
  private:
   Process(HANDLE process, DWORD id) : process_(process), id_(id) {}
-  HANDLE process_;
+  KernelHandle process_;
   DWORD id_;
 };
 

@@ -87,15 +87,7 @@ int Dialog(const std::wstring& title) {
       30000);
   if (window == nullptr) return Fail(L"no window titled " + title);
   ::Sleep(1000);  // the texts arrive once the first page is filled in
-  Print(L"title=" + WindowText(window));
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM) -> BOOL {
-        if (::IsWindowVisible(child) && !WindowText(child).empty())
-          Print(L"text=" + WindowText(child));
-        return TRUE;
-      },
-      0);
+  Print(L"title=" + WindowText(window) + L"\n" + DialogTexts(window));
   DWORD id = 0;
   ::GetWindowThreadProcessId(window, &id);
   // Not closed: the installer would ask whether to cancel.
@@ -115,6 +107,5 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"close") return Close(picker);
     if (argc == 3) return ClickRow(picker, std::stoi(argv[2]));
   }
-  return Fail(
-      L"usage: probe show | click ROW | close | version EXE | manifest EXE OUT | dialog TITLE");
+  return Fail(L"usage: probe show | click ROW | close | dialog TITLE");
 }
