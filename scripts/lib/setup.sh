@@ -98,14 +98,11 @@ start_wine() {
   done
   # Without a window manager Wine waits 2 s on every hide; crash dialogs
   # would wait for a debugger until the test times out.
-  local key name type value
-  for key in 'HKCU\Software\Wine\X11 Driver|Managed|REG_SZ|N' \
-    'HKCU\Software\Wine\WineDbg|ShowCrashDialog|REG_DWORD|0' \
-    'HKCU\Control Panel\Desktop|LogPixels|REG_DWORD|96'; do
-    IFS='|' read -r key name type value <<<"$key"
-    wine_step "reg add $key /v $name" "$WINE" reg add "$key" /v "$name" /t "$type" /d "$value" /f
-  done
+  wine_reg 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+  wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
+  wine_reg 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 96
 }
+wine_reg() { wine_step "reg add $1 /v $2" "$WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f; }
 
 stop_all() {
   "$WINESERVER" -k 2>/dev/null || true

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace wendrake::e2e {
@@ -24,12 +26,8 @@ void CreateCatalogueFolder() {
 
 void WriteCatalogue(const std::string& bytes) {
   CreateCatalogueFolder();
-  const std::wstring path = CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
+  std::ofstream(std::filesystem::path(CatalogueFolder() + L"\\ZEPLO_Plotter.txt"), std::ios::binary)
+      << bytes;
 }
 
 void RemoveCatalogueFolder() {
@@ -39,11 +37,7 @@ void RemoveCatalogueFolder() {
 
 std::string NumberedCatalogue(int count) {
   std::string text = "* numbered\r\n";
-  for (int i = 1; i <= count; ++i) {
-    text += 'P';
-    text += std::to_string(i);
-    text += "\r\n";
-  }
+  for (int i = 1; i <= count; ++i) text += "P" + std::to_string(i) + "\r\n";
   return text;
 }
 
