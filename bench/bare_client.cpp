@@ -28,7 +28,8 @@ HRESULT HandOff() {
   HRESULT hr = ::CLSIDFromProgID(L"ZeploProgram", &clsid);
   if (SUCCEEDED(hr))
     hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&object));
-  if (SUCCEEDED(hr)) hr = object->QueryInterface(DIID_IZeploProgram, reinterpret_cast<void**>(&host));
+  if (SUCCEEDED(hr))
+    hr = object->QueryInterface(DIID_IZeploProgram, reinterpret_cast<void**>(&host));
   if (SUCCEEDED(hr)) hr = Call(host, 158, L"C:\\ProgramData\\L-VORDANS\\MORKA\\kaskad600.zpk");
   if (SUCCEEDED(hr)) hr = Call(host, 159, L"C:\\ProgramData\\L-VORDANS\\MORKA\\einfarbig.zst");
   if (host != nullptr) host->Release();

@@ -74,8 +74,7 @@ Sample HandOff(const DemoHost& host, Process& actor, const char* side, const aut
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+  return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
 }
 
 // One unrecorded turn of each side, then REPS of each, the first alternating;

@@ -17,12 +17,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(guid, text, 40);
-  return text;
-}
-
 struct Version {
   WORD major = 0;
   WORD minor = 0;

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <objbase.h>
+
 #include "platform/handles.h"
 
 namespace wendrake {
@@ -27,6 +29,12 @@ std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const wchar_t
     return value;
   }
   return {};
+}
+
+std::wstring GuidText(const GUID& guid) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(guid, text, 40);
+  return text;
 }
 
 }  // namespace wendrake

@@ -1,5 +1,5 @@
 #pragma once
-// Reading text values of the registry.
+// Reading text values of the registry, and the text form of the ids it holds.
 #include <windows.h>
 
 #include <string>
@@ -11,5 +11,8 @@ namespace wendrake {
 // when the key or the value is absent or not text.
 std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const wchar_t* name,
                               REGSAM view = 0);
+
+// "{xxxxxxxx-...}", as class and type library ids stand in registry paths.
+std::wstring GuidText(const GUID& guid);
 
 }  // namespace wendrake

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tests/support/demo_host.h"
 
@@ -43,24 +44,22 @@ class DemoHostRegistration : public testing::Test {
   }
 };
 
-TEST_F(DemoHostRegistration, LeavesAnotherProgramsClassAlone) {
-  const std::wstring other = L"\"" + OtherProgram() + L"\" /automation";
-  ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kServerKey, other));
-  EXPECT_EQ(DemoHost::Run(L"--register"), 1u);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, kServerKey), other);
-  EXPECT_EQ(DemoHost::Run(L"--unregister"), 0u);
-  EXPECT_EQ(Value(HKEY_CURRENT_USER, kServerKey), other);
-}
-
-// The CAD application's type library, in a file of its own or in its exe.
-TEST_F(DemoHostRegistration, LeavesAnotherProgramsTypeLibraryAlone) {
-  for (const std::wstring& other : {OtherProgram(), OtherProgram() + L"\\1"}) {
+// The CAD application's class, and its type library in a file of its own or
+// in its exe: registering over the class fails, over the library (the same
+// one) it succeeds; neither is changed or removed.
+TEST_F(DemoHostRegistration, LeavesAnotherProgramsClassAndTypeLibraryAlone) {
+  using Case = std::tuple<HKEY, std::wstring, std::wstring>;
+  for (const auto& [root, key, other] :
+       {Case{HKEY_CURRENT_USER, kServerKey, L"\"" + OtherProgram() + L"\" /automation"},
+        Case{HKEY_CLASSES_ROOT, kTypeLibPathKey, OtherProgram()},
+        Case{HKEY_CLASSES_ROOT, kTypeLibPathKey, OtherProgram() + L"\\1"}}) {
     SCOPED_TRACE(testing::Message() << other);
-    ASSERT_TRUE(SetValue(HKEY_CLASSES_ROOT, kTypeLibPathKey, other));
-    EXPECT_EQ(DemoHost::Run(L"--register"), 0u) << "the library is the same";
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kTypeLibPathKey), other);
+    TearDown();  // the demo host's own registration again
+    ASSERT_TRUE(SetValue(root, key, other));
+    EXPECT_EQ(DemoHost::Run(L"--register"), key == kServerKey ? 1u : 0u);
+    EXPECT_EQ(Value(root, key), other);
     EXPECT_EQ(DemoHost::Run(L"--unregister"), 0u);
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kTypeLibPathKey), other);
+    EXPECT_EQ(Value(root, key), other);
   }
 }
 

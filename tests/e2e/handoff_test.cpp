@@ -266,8 +266,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Release{"FirstLackingItsInterfaceShows13", L"", L"--no-interface", L"13", false},
         Release{"SecondWithAnotherInterfaceId", L"--typelib 2", L"--typelib 2", L"", false},
-        Release{"SecondLackingItsInterfaceShows13", L"--typelib 2", L"--typelib 2 --no-interface",
-                L"13", false},
         Release{"In32BitViewWithoutVersionLackingItsInterfaceShows13", L"--typelib 2",
                 L"--typelib 2 --no-interface", L"13", true},
         Release{"WithoutTypeLibraryThroughIDispatch", L"--typelib none", L"--typelib none", L"",

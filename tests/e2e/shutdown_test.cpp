@@ -64,36 +64,34 @@ TEST_F(Shutdown, CloseSpotEndsTheProgramStoringTheDraggedPositionForTheNextStart
   EXPECT_EQ(TopLeft(restored).y, start.y - 200);
 }
 
-// A negative position, as on a monitor left of the main one, round-trips too.
+// Every close path stores the position: a negative one too (a monitor left
+// of the main one), and a fractional one (7.5 twips a pixel at 192 dpi).
 TEST_F(Shutdown, AltF4AndACloseRequestFromOutsideStoreThePositionToo) {
-  for (const bool altF4 : {true, false}) {
-    const wchar_t* left = altF4 ? L"4500" : L"-600";
-    Process picker = Start(left, L"150");
+  struct Case {
+    bool altF4;
+    DWORD dpi;
+    const wchar_t *left, *top;
+    POINT at;
+  };
+  for (const Case& c :
+       {Case{true, 96, L"4500", L"150", {300, 10}}, Case{false, 96, L"-600", L"150", {-40, 10}},
+        Case{false, 192, L"757.5", L"382.5", {101, 51}}}) {
+    SetLogPixels(c.dpi);
+    Process picker = Start(c.left, c.top);
     const HWND window = picker.WaitForWindow(kPickerClass);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(TopLeft(window).x, altF4 ? 300 : -40);
+    EXPECT_EQ(TopLeft(window).x, c.at.x);
+    EXPECT_EQ(TopLeft(window).y, c.at.y);
     SetStoredValue(L"Left", std::nullopt);
-    if (altF4) {
+    if (c.altF4) {
       ::SetForegroundWindow(window);
       PressAltKey(VK_F4);
     } else {
       ::PostMessageW(window, WM_CLOSE, 0, 0);
     }
-    ASSERT_EQ(picker.WaitForExit(), 0u) << (altF4 ? "Alt+F4" : "WM_CLOSE");
-    ExpectStored(left, L"150");
+    ASSERT_EQ(picker.WaitForExit(), 0u) << (c.altF4 ? "Alt+F4" : "WM_CLOSE");
+    ExpectStored(c.left, c.top);
   }
-}
-
-TEST_F(Shutdown, At192DpiAFractionalTwipsPositionRoundTripsWithADecimalPoint) {
-  SetLogPixels(192);  // 7.5 twips a pixel
-  Process picker = Start(L"757.5", L"382.5");
-  const HWND window = picker.WaitForWindow(kPickerClass);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(TopLeft(window).x, 101);
-  EXPECT_EQ(TopLeft(window).y, 51);
-  ::PostMessageW(window, WM_CLOSE, 0, 0);
-  ASSERT_EQ(picker.WaitForExit(), 0u);
-  ExpectStored(L"757.5", L"382.5");
 }
 
 TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
@@ -115,14 +113,8 @@ TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
   MoveMouse(ScreenPoint(window, POINT{kOnCloseSpot.x, kOnCloseSpot.y + 1}));
   MoveMouse(ScreenPoint(window, kOnCloseSpot));
   EXPECT_TRUE(WaitFor([&] { return cursor() == arrow; }, 2000));
-  HWND tip = nullptr;
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        const auto tips = picker.Windows(L"tooltips_class32");
-        tip = tips.empty() ? nullptr : tips.front();
-        return tip != nullptr;
-      },
-      5000));
+  const HWND tip = picker.WaitForWindow(L"tooltips_class32", 5000);
+  ASSERT_NE(tip, nullptr);
   // A tooltip answers WM_GETTEXT with the text it shows; GetWindowText would
   // not ask another process's window.
   wchar_t text[64] = {};

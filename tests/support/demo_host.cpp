@@ -64,8 +64,7 @@ bool DemoHost::WaitForLines(const std::string& prefix, size_t count, DWORD milli
 
 HWND DemoHost::MainWindow() const {
   for (HWND window : process_.Windows(nullptr, false)) {
-    const std::wstring title = WindowText(window);
-    if (title.starts_with(L"MORKA")) return window;
+    if (WindowText(window).starts_with(L"MORKA")) return window;
   }
   return nullptr;
 }

@@ -16,8 +16,7 @@ class DemoHost {
   ~DemoHost();  // closes it as a user would close its window
 
   static std::wstring Exe();
-  // Runs the host for one action, such as --register, and returns its exit
-  // code.
+  // Runs the host for one action, such as --register; its exit code.
   static std::optional<DWORD> Run(const std::wstring& arguments);
 
   // Ends the host at once, as a crash would.

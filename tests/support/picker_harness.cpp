@@ -158,10 +158,14 @@ std::vector<HWND> Process::Windows(const wchar_t* className, bool visibleOnly) c
 }
 
 HWND Process::WaitForWindow(const wchar_t* className, DWORD milliseconds) const {
+  return id_ == 0 ? nullptr : WaitForTopLevel(id_, className, milliseconds);
+}
+
+HWND WaitForTopLevel(DWORD processId, const wchar_t* className, DWORD milliseconds) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        const auto windows = Windows(className);
+        const auto windows = TopLevelWindows(processId, className, true);
         found = windows.empty() ? nullptr : windows.front();
         return found != nullptr;
       },
@@ -194,14 +198,11 @@ HWND ListBoxOf(HWND picker) {
 }
 
 std::vector<std::wstring> ListRows(HWND list) {
-  std::vector<std::wstring> rows;
-  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring text(static_cast<size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-    const LRESULT length =
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length < 0 ? 0 : static_cast<size_t>(length));
-    rows.push_back(text);
+  std::vector<std::wstring> rows(static_cast<size_t>(::SendMessageW(list, LB_GETCOUNT, 0, 0)));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    wchar_t text[256] = {};  // a name has 15 characters at most
+    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    rows[i] = text;
   }
   return rows;
 }

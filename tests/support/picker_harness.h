@@ -55,8 +55,7 @@ class Process {
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
   void Kill();
-  // Asks each of its top-level windows to close, as a user would, and waits
-  // for the exit code.
+  // Asks its top-level windows to close, as a user would; the exit code.
   std::optional<DWORD> Close(DWORD milliseconds = 10000);
   // Top-level windows of the process with the class (any when null).
   std::vector<HWND> Windows(const wchar_t* className = nullptr, bool visibleOnly = true) const;
@@ -71,6 +70,9 @@ class Process {
 Process StartPicker();
 // Every visible picker window of any process.
 std::vector<HWND> PickerWindows();
+// The first visible top-level window of the class of a process (0: any), or
+// null once the time is up.
+HWND WaitForTopLevel(DWORD processId, const wchar_t* className, DWORD milliseconds = 10000);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);

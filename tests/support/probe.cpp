@@ -10,36 +10,19 @@
 #include <vector>
 
 #include "tests/support/picker_harness.h"
+#include "tests/support/utf8_line.h"
 
 namespace {
 
 using namespace wendrake::e2e;
 
 void Print(const std::wstring& line) {
-  const std::wstring text = line + L"\n";
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-  DWORD written = 0;
-  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
-              &written, nullptr);
+  WriteUtf8Line(::GetStdHandle(STD_OUTPUT_HANDLE), line);
 }
 
 int Fail(const std::wstring& why) {
   Print(L"error: " + why);
   return 1;
-}
-
-HWND Picker() {
-  HWND picker = nullptr;
-  WaitFor([&] {
-    const auto windows = PickerWindows();
-    picker = windows.empty() ? nullptr : windows.front();
-    return picker != nullptr;
-  });
-  return picker;
 }
 
 int Show(HWND picker) {
@@ -101,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
   if (command == L"show" || command == L"click" || command == L"close") {
-    const HWND picker = Picker();
+    const HWND picker = WaitForTopLevel(0, kPickerClass);
     if (picker == nullptr) return Fail(L"no picker window");
     if (command == L"show") return Show(picker);
     if (command == L"close") return Close(picker);

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/handles.h"
+#include "tests/support/utf8_line.h"
 
 namespace demo_host {
 
@@ -45,13 +46,14 @@ std::wstring ParseCommandLine(int count, wchar_t** args, Options& options);
 
 class EventLog {
  public:
-  DWORD Open(const std::wstring& path);  // ERROR_SUCCESS or why not
-  void Write(std::wstring_view line) noexcept { WriteLine(file_.Get(), line); }  // once open
+  DWORD Open(const std::wstring& path);          // ERROR_SUCCESS or why not
+  void Write(std::wstring_view line) noexcept {  // once open
+    wendrake::e2e::WriteUtf8Line(file_.Get(), line);
+  }
   // "error <what>[: <code>]" in the log and on standard error; returns kFailed.
   int Fail(const std::wstring& what, unsigned long code = 0) noexcept;
 
  private:
-  static void WriteLine(HANDLE file, std::wstring_view line) noexcept;
   wendrake::FileHandle file_;
 };
 

@@ -16,13 +16,9 @@ extern "C" HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID library, WORD major, 
 namespace demo_host {
 namespace {
 
-constexpr wchar_t kProgId[] = L"ZeploProgram";
+using wendrake::GuidText;
 
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
+constexpr wchar_t kProgId[] = L"ZeploProgram";
 
 std::wstring ModulePath() {
   std::wstring path(32768, L'\0');  // the longest path Windows has
