@@ -127,9 +127,7 @@ int wmain(int argc, wchar_t** argv) {
   Compare(
       reps,
       [&] {
-        RECT row{};
-        ::SendMessageW(list, LB_GETITEMRECT, clicks++ % 2, reinterpret_cast<LPARAM>(&row));
-        MoveMouse(ScreenPoint(list, CentreOf(row)));
+        MoveMouse(RowCentre(list, clicks++ % 2));
         return HandOff(host, shown, "picker", [] {
           // Press and release in one call: the harness's Click paces its
           // steps with pauses that would fall inside the timed span.

@@ -13,7 +13,7 @@
 
 namespace {
 
-using wendrake::e2e::DemoHost;
+using namespace wendrake::e2e;
 
 const std::wstring kClassKey = L"Software\\Classes\\CLSID\\{F5A1026D-3148-466E-9023-29C7F821A0DB}";
 const std::wstring kServerKey = kClassKey + L"\\LocalServer32";
@@ -21,11 +21,7 @@ const std::wstring kTypeLibKey = L"TypeLib\\{557DDD30-CE8A-40AE-A5CC-5500F0F57E4
 const std::wstring kTypeLibPathKey = kTypeLibKey + L"\\1.0\\0\\win64";
 
 std::wstring Value(HKEY root, const std::wstring& key) {
-  return wendrake::e2e::RegistryText(root, key, nullptr).value_or(L"");
-}
-
-bool SetValue(HKEY root, const std::wstring& key, const std::wstring& value) {
-  return wendrake::e2e::SetRegistryText(root, key, nullptr, value);
+  return RegistryText(root, key, nullptr).value_or(L"");
 }
 
 // An existing program that is not a demo host, as the CAD application is.
@@ -55,7 +51,7 @@ TEST_F(DemoHostRegistration, LeavesAnotherProgramsClassAndTypeLibraryAlone) {
         Case{HKEY_CLASSES_ROOT, kTypeLibPathKey, OtherProgram() + L"\\1"}}) {
     SCOPED_TRACE(testing::Message() << other);
     TearDown();  // the demo host's own registration again
-    ASSERT_TRUE(SetValue(root, key, other));
+    ASSERT_TRUE(SetRegistryText(root, key, nullptr, other));
     EXPECT_EQ(DemoHost::Run(L"--register"), key == kServerKey ? 1u : 0u);
     EXPECT_EQ(Value(root, key), other);
     EXPECT_EQ(DemoHost::Run(L"--unregister"), 0u);

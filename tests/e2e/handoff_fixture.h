@@ -41,11 +41,7 @@ class HandOffTest : public PickerTest {
     return window_;
   }
 
-  void ClickRow(int row) {
-    RECT item{};
-    ::SendMessageW(list_, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
-    Click(ScreenPoint(list_, CentreOf(item)));
-  }
+  void ClickRow(int row) { Click(RowCentre(list_, row)); }
 
   LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
 

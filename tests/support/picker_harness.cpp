@@ -110,9 +110,6 @@ std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
   return code;
 }
 
-namespace {
-
-// processId 0: any process.
 std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
   std::vector<HWND> all, found;
   ::EnumWindows(
@@ -130,6 +127,8 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, boo
   }
   return found;
 }
+
+namespace {
 
 void SendMouse(DWORD flags, POINT screen = {}) {
   INPUT input{};
@@ -205,6 +204,12 @@ std::vector<std::wstring> ListRows(HWND list) {
     rows[i] = text;
   }
   return rows;
+}
+
+POINT RowCentre(HWND list, int row) {
+  RECT item{};
+  ::SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+  return ScreenPoint(list, CentreOf(item));
 }
 
 std::wstring MessageText(HWND box) {

@@ -68,6 +68,8 @@ class Process {
 };
 
 Process StartPicker();
+// Top-level windows of a process (0: any) with the class (any when null).
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly);
 // Every visible picker window of any process.
 std::vector<HWND> PickerWindows();
 // The first visible top-level window of the class of a process (0: any), or
@@ -88,6 +90,8 @@ inline RECT ClientRect(HWND window) {
 }
 HWND ListBoxOf(HWND picker);
 std::vector<std::wstring> ListRows(HWND list);
+// The centre of a list row, in screen coordinates.
+POINT RowCentre(HWND list, int row);
 // The text of a message box.
 std::wstring MessageText(HWND box);
 // The texts of all controls of a dialog, one a line.

@@ -41,14 +41,6 @@ int Show(HWND picker) {
   return 0;
 }
 
-int ClickRow(HWND picker, int row) {
-  const HWND list = ListBoxOf(picker);
-  RECT item{};
-  ::SendMessageW(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
-  Click(ScreenPoint(list, CentreOf(item)));
-  return 0;
-}
-
 int Close(HWND picker) {
   ::PostMessageW(picker, WM_CLOSE, 0, 0);
   return WaitFor([] { return PickerWindows().empty(); }) ? 0 : Fail(L"still open");
@@ -60,11 +52,8 @@ int Dialog(const std::wstring& title) {
   HWND window = nullptr;
   WaitFor(
       [&] {
-        window = ::GetTopWindow(nullptr);
-        while (window != nullptr &&
-               !(::IsWindowVisible(window) && WindowText(window).starts_with(title))) {
-          window = ::GetWindow(window, GW_HWNDNEXT);
-        }
+        for (HWND w : TopLevelWindows(0, nullptr, true))
+          if (WindowText(w).starts_with(title)) window = w;
         return window != nullptr;
       },
       30000);
@@ -88,7 +77,10 @@ int wmain(int argc, wchar_t** argv) {
     if (picker == nullptr) return Fail(L"no picker window");
     if (command == L"show") return Show(picker);
     if (command == L"close") return Close(picker);
-    if (argc == 3) return ClickRow(picker, std::stoi(argv[2]));
+    if (argc == 3) {
+      Click(RowCentre(ListBoxOf(picker), std::stoi(argv[2])));
+      return 0;
+    }
   }
   return Fail(L"usage: probe show | click ROW | close | dialog TITLE");
 }
