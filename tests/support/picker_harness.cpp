@@ -287,7 +287,12 @@ POINT CentreOf(const RECT& r) {
 }
 
 void ClickButton(HWND dialog, int id) {
-  Click(CentreOf(WindowRect(::GetDlgItem(dialog, id))));
+  // A click that comes while a box is still being shown can be lost under
+  // load (seen once in a few hundred): again while the box stays.
+  for (int attempt = 0; attempt < 3 && ::IsWindowVisible(dialog); ++attempt) {
+    Click(CentreOf(WindowRect(::GetDlgItem(dialog, id))));
+    WaitFor([&] { return !::IsWindowVisible(dialog); }, 2000);
+  }
 }
 
 COLORREF ScreenPixel(HWND window, POINT client) {

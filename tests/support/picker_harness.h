@@ -109,7 +109,7 @@ void PressAltKey(WORD virtualKey);
 // A client point of a window in screen coordinates.
 POINT ScreenPoint(HWND window, POINT client);
 POINT CentreOf(const RECT& r);
-// Clicks a dialog's button as a user does.
+// Clicks a dialog's button that closes it, as a user does.
 void ClickButton(HWND dialog, int id);
 
 // The colour shown at a client point of a window, as drawn on screen.
