@@ -56,15 +56,18 @@ start_display() {
   exit 1
 }
 
-# wine_step DESCRIPTION COMMAND...: runs one step of the Wine set-up and stops
-# the script with one line that names the step and its last output line.
+# wine_fail STEP LOG: stops the script with one line that names the step of
+# the Wine set-up and the last line of its output.
+wine_fail() {
+  echo "Wine set-up failed at: $1: $(tr -d '\r' <"$2" | grep -v '^$' | tail -n 1)" >&2
+  exit 1
+}
+# wine_step DESCRIPTION COMMAND...: runs one step of the Wine set-up.
 wine_step() {
-  local what=$1 log="$BUILD/wine-setup.log"
+  local what=$1 log="$BUILD/wine-setup.log" status=0
   shift
-  if ! "$@" </dev/null >"$log" 2>&1; then
-    echo "Wine set-up failed at: $what: $(tr -d '\r' <"$log" | grep -v '^$' | tail -n 1)" >&2
-    exit 1
-  fi
+  "$@" </dev/null >"$log" 2>&1 || status=$?
+  ((status == 0)) || wine_fail "$what (exit $status)" "$log"
 }
 
 # Started now, or already running under a server of an earlier run.
@@ -74,25 +77,25 @@ rpcss_started() {
 
 start_wine() {
   [[ -x "$WINE" ]] || { echo "no 64-bit Wine loader at $WINE (package wine64)" >&2; exit 1; }
-  # A persistent server, started before anything else runs in the prefix,
-  # keeps Wine's helpers off ctest's output pipe and saves each test the
-  # server start; booting under it lets the services (RpcSs for COM) come up
-  # under the same server the tests use.
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true  # fails when one runs already
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "creating Wine prefix in $WINEPREFIX"
     wine_step "wineboot -i (a new prefix)" "$WINE" wineboot -i
+    # That ran on a server that quits when idle. A persistent one started
+    # before it never ran COM's service (net start RpcSs timed out for
+    # minutes), so the first session ends here.
+    "$WINESERVER" -k || true
+    "$WINESERVER" -w
   fi
+  # A persistent server keeps Wine's helpers off ctest's output pipe, saves
+  # each test a server start, and runs the services (RpcSs for COM) booted now.
+  "$WINESERVER" -p </dev/null >"$BUILD/wineserver.log" 2>&1 || (($? == 2)) || # 2: runs already
+    wine_fail "wineserver -p" "$BUILD/wineserver.log"
   wine_step "wineboot" "$WINE" wineboot
-  # A new prefix keeps its service database locked for about 20 s while its
-  # first services time out; COM started meanwhile hangs. Its answer goes to
-  # a file: services started now would hold a pipe open.
+  # COM started before RpcSs runs hangs. The answer goes to a file: services
+  # started now would hold a pipe open.
   local waited=0
   until rpcss_started; do
-    if ((waited >= 60)); then
-      echo "Wine set-up failed at: net start RpcSs: $(tr -d '\r' <"$BUILD/rpcss.log" | tail -n 1)" >&2
-      exit 1
-    fi
+    ((waited < 60)) || wine_fail "net start RpcSs" "$BUILD/rpcss.log"
     sleep 2
     waited=$((waited + 2))
   done
