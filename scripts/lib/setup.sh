@@ -83,8 +83,7 @@ start_wine() {
     # That ran on a server that quits when idle. A persistent one started
     # before it never ran COM's service (net start RpcSs timed out for
     # minutes), so the first session ends here.
-    "$WINESERVER" -k || true
-    "$WINESERVER" -w
+    end_wine
   fi
   # A persistent server keeps Wine's helpers off ctest's output pipe, saves
   # each test a server start, and runs the services (RpcSs for COM) booted now.
@@ -107,7 +106,16 @@ start_wine() {
 }
 wine_reg() { wine_step "reg add $1 /v $2" "$WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f; }
 
+# Wine ends an unused desktop a second after its last program, and ctest
+# waited that second for the test output pipe its process holds: keep one.
+hold_desktop() { "$WINE" "$BUILD/windows/probe.exe" hold </dev/null >/dev/null 2>&1 & }
+
+# Ends the session: its programs, then its server, which saves the registry.
+end_wine() { "$WINESERVER" -k 2>/dev/null || true; "$WINESERVER" -w || true; }
+# After a test that killed a COM server, which Wine keeps registered till then.
+restart_wine() { end_wine; start_wine; hold_desktop; }
+
 stop_all() {
-  "$WINESERVER" -k 2>/dev/null || true
+  end_wine
   if [[ -n "$STARTED_XVFB" ]]; then kill "$STARTED_XVFB" 2>/dev/null || true; fi
 }

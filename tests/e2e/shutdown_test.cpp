@@ -85,7 +85,7 @@ TEST_F(Shutdown, AltF4AndACloseRequestFromOutsideStoreThePositionToo) {
     SetStoredValue(L"Left", std::nullopt);
     if (c.altF4) {
       ::SetForegroundWindow(window);
-      PressAltKey(VK_F4);
+      PressKey(VK_F4, VK_MENU);
     } else {
       ::PostMessageW(window, WM_CLOSE, 0, 0);
     }

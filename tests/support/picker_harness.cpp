@@ -144,6 +144,14 @@ void SendMouse(DWORD flags, POINT screen = {}) {
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
 }
 
+INPUT Key(WORD virtualKey, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
 }  // namespace
 
 std::optional<DWORD> Process::Close(DWORD milliseconds) {
@@ -252,28 +260,13 @@ void Drag(POINT from, POINT to, DWORD downFlag, DWORD upFlag) {
   SendMouse(upFlag);
 }
 
-namespace {
-
-INPUT Key(WORD virtualKey, DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.dwFlags = flags;
-  return input;
-}
-
-}  // namespace
-
-void PressKey(WORD virtualKey) {
-  INPUT inputs[] = {Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP)};
-  ::SendInput(2, inputs, sizeof(INPUT));
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-}
-
-void PressAltKey(WORD virtualKey) {
-  INPUT inputs[] = {Key(VK_MENU, 0), Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP),
-                    Key(VK_MENU, KEYEVENTF_KEYUP)};
-  ::SendInput(4, inputs, sizeof(INPUT));
+void PressKey(WORD virtualKey, WORD heldKey) {
+  std::vector<INPUT> inputs{Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP)};
+  if (heldKey != 0) {
+    inputs.insert(inputs.begin(), Key(heldKey, 0));
+    inputs.push_back(Key(heldKey, KEYEVENTF_KEYUP));
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
 }
 

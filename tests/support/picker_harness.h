@@ -103,9 +103,8 @@ void Click(POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN, DWORD upFlag = M
 // Presses a button at `from`, moves in steps to `to`, releases there.
 void Drag(POINT from, POINT to, DWORD downFlag = MOUSEEVENTF_LEFTDOWN,
           DWORD upFlag = MOUSEEVENTF_LEFTUP);
-void PressKey(WORD virtualKey);
-// Alt held while the key is pressed.
-void PressAltKey(WORD virtualKey);
+// A key, with another one (VK_MENU for Alt) held down around it if given.
+void PressKey(WORD virtualKey, WORD heldKey = 0);
 // A client point of a window in screen coordinates.
 POINT ScreenPoint(HWND window, POINT client);
 POINT CentreOf(const RECT& r);

@@ -6,6 +6,7 @@
 //   probe close          closes the picker as a user would, waits until gone
 //   probe dialog TITLE   the texts of the window whose title starts so, then
 //                        ends its process
+//   probe hold           keeps Wine's desktop in use until it is killed
 #include <string>
 #include <vector>
 
@@ -72,6 +73,10 @@ int Dialog(const std::wstring& title) {
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
+  if (command == L"hold") {  // a window, even a message-only one, uses the desktop
+    ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::Sleep(INFINITE);
+  }
   if (command == L"show" || command == L"click" || command == L"close") {
     const HWND picker = WaitForTopLevel(0, kPickerClass);
     if (picker == nullptr) return Fail(L"no picker window");
@@ -82,5 +87,5 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
   }
-  return Fail(L"usage: probe show | click ROW | close | dialog TITLE");
+  return Fail(L"usage: probe show | click ROW | close | dialog TITLE | hold");
 }
