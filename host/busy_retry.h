@@ -7,6 +7,8 @@
 #include <functional>
 #include <utility>
 
+#include "platform/failure.h"
+
 namespace wendrake {
 
 class BusyRetry {
@@ -25,7 +27,14 @@ class BusyRetry {
   void NewStep() { deadline_ = hooks_.now() + kPatienceMs; }
   // The step's call was turned away. Returns when it should be made again;
   // fails with 18 when the user gives up.
-  void OnTurnedAway();
+  void OnTurnedAway() {
+    if (hooks_.now() < deadline_) {
+      hooks_.pause(kPauseMs);
+      return;
+    }
+    if (!hooks_.askToWait()) throw Failure(code::kUserInterrupt);
+    NewStep();
+  }
   // How long COM may wait before it makes a turned-away call again by
   // itself; 0 when the step's time is up and the call should fail.
   uint32_t RetryDelay() const { return hooks_.now() < deadline_ ? kPauseMs : 0; }

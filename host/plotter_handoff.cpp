@@ -4,15 +4,43 @@
 #include <objbase.h>
 
 #include "host/busy_retry.h"
-#include "host/handoff_text.h"
 #include "platform/automation.h"
 #include "platform/messages.h"
 
 namespace wendrake {
 namespace {
 
+// The host's object, its members that take the plotter's files, and the
+// title of its window.
 constexpr wchar_t kHostProgId[] = L"ZeploProgram";
-constexpr wchar_t kCaption[] = L"VUX-Wendrake";
+constexpr DISPID kLoadFirstFile = 158;
+constexpr DISPID kLoadSecondFile = 159;
+constexpr wchar_t kHostTitle[] = L"MORKA";
+
+// A file of the host's data folder. Plain concatenation: an empty file name
+// still names the folder.
+std::wstring HostFilePath(const std::wstring& commonDataPath, const std::wstring& file) {
+  return commonDataPath + L"\\L-VORDANS\\MORKA\\" + file;
+}
+
+std::wstring BusyText(const std::wstring& plotter, bool firstFileHandedOver) {
+  std::wstring text = L"MORKA ist beschäftigt und nimmt den Plotter „" + plotter +
+                      L"“ zurzeit nicht an. Vielleicht läuft dort ein Befehl, oder ein Dialog "
+                      L"ist offen.\n\n";
+  if (firstFileHandedOver) {
+    text += L"Die erste Datei hat MORKA schon erhalten, die zweite noch nicht.\n\n";
+  }
+  return text + L"Wiederholen: weitere 10 Sekunden warten.\nAbbrechen: " +
+         (firstFileHandedOver ? L"die zweite Datei nicht übergeben."
+                              : L"den Plotter nicht übergeben.");
+}
+
+std::wstring PartialHandOffText(const std::wstring& plotter, const std::wstring& secondFilePath) {
+  return L"Der Plotter „" + plotter +
+         L"“ wurde nur zum Teil an MORKA übergeben: MORKA hat die erste Datei erhalten, die "
+         L"zweite nicht:\n\n" +
+         secondFilePath + L"\n\nWählen Sie den Plotter noch einmal, wenn MORKA wieder bereit ist.";
+}
 
 // Only paint messages are dispatched: the window stays drawn, and no click
 // starts a second hand-off or closes the window in the middle of this one.
@@ -93,9 +121,9 @@ class HostCallFilter final : public IMessageFilter {
   bool registered_ = false;
 };
 
-}  // namespace
-
-void HandOffPlotter(HWND owner, const std::wstring& commonDataPath, const PlotterEntry& entry) {
+// Hands one plotter over; any failure but the user's giving up on a busy
+// host leaves with its code.
+void HandOff(HWND owner, const std::wstring& commonDataPath, const PlotterEntry& entry) {
   bool firstHandedOver = false;
   BusyRetry retry({[] { return static_cast<uint64_t>(::GetTickCount64()); }, PauseKeepingPainted,
                    [&] { return AskToWait(owner, BusyText(entry.Name, firstHandedOver)); }});
@@ -122,6 +150,23 @@ void HandOffPlotter(HWND owner, const std::wstring& commonDataPath, const Plotte
       ShowMessage(owner, PartialHandOffText(entry.Name, HostFilePath(commonDataPath, entry.File2)),
                   kCaption);
     }
+  }
+}
+
+}  // namespace
+
+void HandOffPlotter(HWND owner, const std::wstring& commonDataPath, const PlotterTable& plotters,
+                    int16_t row) {
+  try {
+    HandOff(owner, commonDataPath, EntryAt(plotters, row));
+  } catch (...) {
+    // The host may simply not be running yet, or refuse a file: the user
+    // can fix that and click again, so the picker stays.
+    const Failure failure = CurrentFailure();
+    ShowMessage(owner,
+                L"Der Plotter konnte nicht an MORKA übergeben werden.\n\nFehler " +
+                    std::to_wstring(failure.Code()) + L": " + failure.Description(),
+                kCaption);
   }
 }
 

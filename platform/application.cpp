@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "platform/failure.h"
+
 namespace wendrake {
 
 Application::Application(const wchar_t* instanceName) {
@@ -20,12 +22,14 @@ Application::~Application() {
 }
 
 int Application::Run() {
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  MSG msg{};
+  BOOL got = 0;
+  while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  return static_cast<int>(msg.wParam);
+  // -1: the loop itself failed, which must not look like a clean end.
+  return got == 0 ? static_cast<int>(msg.wParam) : code::kInternalError;
 }
 
 }  // namespace wendrake

@@ -2,8 +2,6 @@
 
 #include <oleauto.h>
 
-#include <utility>
-
 #include "platform/failure.h"
 
 namespace wendrake {
@@ -67,23 +65,26 @@ HRESULT WhileTurnedAway(const BusyWait& whenBusy, Call call) {
   }
 }
 
-bool TitleMatches(HWND window, const std::wstring& title, bool exact) {
-  const int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
-  if (exact ? text.size() != title.size() : text.size() < title.size()) return false;
-  const int compared = static_cast<int>(title.size());
-  return ::CompareStringOrdinal(text.c_str(), compared, title.c_str(), compared, TRUE) ==
-         CSTR_EQUAL;
+// Runs inside EnumWindows, so it neither allocates nor throws: a title is
+// read only as far as the comparison needs, into a buffer on the stack.
+constexpr size_t kLongestSearchedTitle = 64;
+
+bool TitleMatches(HWND window, std::wstring_view title, bool exact) noexcept {
+  wchar_t text[kLongestSearchedTitle + 2];
+  const int size = static_cast<int>(title.size());
+  // One character more than the title tells an exact match from a longer one.
+  const int length = ::GetWindowTextW(window, text, size + 2);
+  if (exact ? length != size : length < size) return false;
+  return ::CompareStringOrdinal(text, size, title.data(), size, TRUE) == CSTR_EQUAL;
 }
 
 struct WindowSearch {
-  const std::wstring& title;
+  std::wstring_view title;
   bool exact;
   HWND found = nullptr;
 };
 
-BOOL CALLBACK FindTitle(HWND window, LPARAM param) {
+BOOL CALLBACK FindTitle(HWND window, LPARAM param) noexcept {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   if (!::IsWindowVisible(window) || !TitleMatches(window, search->title, search->exact)) {
     return TRUE;
@@ -128,7 +129,8 @@ void InvokeMethod(IDispatch* object, DISPID member, const std::wstring& argument
   if (FAILED(hr)) throw FailureFromHResult(hr);
 }
 
-void AppActivate(const std::wstring& title) {
+void AppActivate(std::wstring_view title) {
+  if (title.size() > kLongestSearchedTitle) throw Failure(code::kNoWindow);
   WindowSearch search{title, true};
   ::EnumWindows(FindTitle, reinterpret_cast<LPARAM>(&search));
   if (search.found == nullptr) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace wendrake {
 
@@ -32,6 +33,6 @@ void InvokeMethod(IDispatch* object, DISPID member, const std::wstring& argument
 
 // Brings the top-level window titled `title` to the front (else one whose
 // title begins with it), restoring it when minimised; 5 when there is none.
-void AppActivate(const std::wstring& title);
+void AppActivate(std::wstring_view title);
 
 }  // namespace wendrake

@@ -4,11 +4,8 @@
 // here: nothing thrown by a handler crosses back into the system.
 #include <windows.h>
 
-#include <new>
-
 #include "platform/failure.h"
 #include "platform/messages.h"
-#include "platform/system_error.h"
 
 namespace wendrake {
 
@@ -21,19 +18,27 @@ class BaseWindow {
   BaseWindow() = default;
   BaseWindow(const BaseWindow&) = delete;
   BaseWindow& operator=(const BaseWindow&) = delete;
+  // A window that outlives its object (start-up failed after creating it)
+  // is cut off first: a message box shown afterwards runs a message loop
+  // that would hand it messages for an object that no longer exists.
+  ~BaseWindow() {
+    if (hwnd_ == nullptr) return;
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
 
   static void RegisterWindowClass(WNDCLASSEXW wc) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    if (!::RegisterClassExW(&wc)) ThrowLastError();
+    if (!::RegisterClassExW(&wc)) ThrowSystemError(::GetLastError());
   }
 
   void CreateWindowOf(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
                       int x, int y, int width, int height) {
     if (!::CreateWindowExW(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,
                            ::GetModuleHandleW(nullptr), this)) {
-      ThrowLastError();
+      ThrowSystemError(::GetLastError());
     }
   }
 
@@ -55,12 +60,8 @@ class BaseWindow {
     }
     try {
       return self->HandleMessage(message, wParam, lParam);
-    } catch (const Failure& failure) {
-      ReportUnhandledFailure(hwnd, failure);
-    } catch (const std::bad_alloc&) {
-      ReportUnhandledFailure(hwnd, Failure(code::kOutOfMemory));
     } catch (...) {
-      ReportUnhandledFailure(hwnd, Failure(code::kInternalError));
+      ReportUnhandledFailure(hwnd);
     }
   }
 

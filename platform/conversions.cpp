@@ -1,7 +1,6 @@
 #include "platform/conversions.h"
 
 #include <cerrno>
-#include <cfenv>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -47,6 +46,17 @@ size_t TakeDigits(Scanner& s, std::string& out) {
   return n;
 }
 
+// Every 16-bit result passes here: a value beyond the range, or not a
+// number, fails with code 6. Sums and products of 16-bit values are exact in
+// a double.
+int16_t ToInt16(double value) {
+  if (!(value >= std::numeric_limits<int16_t>::min() &&
+        value <= std::numeric_limits<int16_t>::max())) {
+    throw Failure(code::kOverflow);
+  }
+  return static_cast<int16_t>(value);
+}
+
 }  // namespace
 
 double TextToNumber(std::wstring_view text) {
@@ -86,7 +96,7 @@ double TextToNumber(std::wstring_view text) {
   return value == 0.0 ? 0.0 : value;  // no "-0"
 }
 
-std::wstring SingleToText(float value, wchar_t decimalSeparator) {
+std::wstring SingleToText(float value) {
   // printf's shortest form with seven digits; the program never changes the
   // C locale, so "." is its decimal point. (std::to_chars would do, but
   // brings 150 KB of tables into a 300 KB program.)
@@ -95,7 +105,7 @@ std::wstring SingleToText(float value, wchar_t decimalSeparator) {
   std::wstring text;
   for (int i = 0; i < length; ++i) {
     const char c = buffer[i];
-    text += c == '.' ? decimalSeparator : static_cast<wchar_t>(c);
+    text += static_cast<wchar_t>(c);
     // Some C runtimes write three exponent digits: keep two, as always.
     if (c == 'E' && length - (i + 2) > 2 && buffer[i + 2] == '0') {
       text += static_cast<wchar_t>(buffer[++i]);  // the sign
@@ -107,29 +117,15 @@ std::wstring SingleToText(float value, wchar_t decimalSeparator) {
 
 int16_t RoundToInt16(double value) {
   // The default rounding mode is to nearest, ties to even.
-  const double rounded = std::nearbyint(value);
-  if (!(rounded >= std::numeric_limits<int16_t>::min() &&
-        rounded <= std::numeric_limits<int16_t>::max())) {
-    throw Failure(code::kOverflow);
-  }
-  return static_cast<int16_t>(rounded);
+  return ToInt16(std::nearbyint(value));
 }
 
 int16_t CheckedAdd16(int16_t a, int16_t b) {
-  const int32_t sum = int32_t{a} + int32_t{b};
-  if (sum < std::numeric_limits<int16_t>::min() || sum > std::numeric_limits<int16_t>::max()) {
-    throw Failure(code::kOverflow);
-  }
-  return static_cast<int16_t>(sum);
+  return ToInt16(static_cast<double>(a) + b);
 }
 
 int16_t CheckedMul16(int16_t a, int16_t b) {
-  const int32_t product = int32_t{a} * int32_t{b};
-  if (product < std::numeric_limits<int16_t>::min() ||
-      product > std::numeric_limits<int16_t>::max()) {
-    throw Failure(code::kOverflow);
-  }
-  return static_cast<int16_t>(product);
+  return ToInt16(static_cast<double>(a) * b);
 }
 
 float ToSingle(double value) {

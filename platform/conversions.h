@@ -14,9 +14,10 @@ namespace wendrake {
 double TextToNumber(std::wstring_view text);
 
 // A single-precision value as text: up to seven significant digits, a minus
-// sign when negative, the given decimal separator when there is a fraction,
-// exponent form ("1.234568E+07") outside the range plain digits can show.
-std::wstring SingleToText(float value, wchar_t decimalSeparator);
+// sign when negative, "." before a fraction whatever the user's regional
+// settings (so that TextToNumber reads it back exactly), exponent form
+// ("1.234568E+07") outside the range plain digits can show.
+std::wstring SingleToText(float value);
 
 // Rounds to the nearest 16-bit integer, halves to the even neighbour
 // (7.5 -> 8, 12.5 -> 12); out of range or not a number fails with code 6.

@@ -1,6 +1,7 @@
 #include "platform/failure.h"
 
 #include <cstdio>
+#include <new>
 
 namespace wendrake {
 
@@ -43,6 +44,7 @@ std::wstring StandardDescription(int32_t c) {
 
 int32_t CodeFromSystemError(uint32_t error) {
   switch (error) {
+    case 0: return code::kInternalError;        // failed without saying why
     case 2: return code::kFileNotFound;         // ERROR_FILE_NOT_FOUND
     case 3: return code::kPathNotFound;         // ERROR_PATH_NOT_FOUND
     case 15: return code::kPathNotFound;        // ERROR_INVALID_DRIVE
@@ -107,8 +109,7 @@ int32_t CodeFromHResult(int32_t hr) {
     default: break;
   }
   if ((u & 0xFFFF0000u) == 0x80070000u) return CodeFromSystemError(u & 0xFFFFu);
-  // Anything else (a busy host turning a call away among them) is an
-  // automation error; the description names the HRESULT.
+  // Anything else is an automation error; the description names the HRESULT.
   return code::kAutomationError;
 }
 
@@ -116,9 +117,7 @@ Failure FailureFromHResult(int32_t hr, bool creating) {
   const auto u = static_cast<uint32_t>(hr);
   int32_t c = CodeFromHResult(hr);
   std::wstring description;
-  if (u == 0x80010001u || u == 0x8001010Au) {  // RPC_E_CALL_REJECTED, RPC_E_SERVERCALL_RETRYLATER
-    description = L"MORKA ist beschäftigt und hat den Aufruf abgewiesen";
-  } else if (creating && c == code::kPermissionDenied) {
+  if (creating && c == code::kPermissionDenied) {
     // The host runs at another privilege level: installed, but out of reach.
     description =
         L"MORKA läuft mit anderen Rechten als die Plotterauswahl (etwa als Administrator)";
@@ -129,6 +128,22 @@ Failure FailureFromHResult(int32_t hr, bool creating) {
   wchar_t number[16];
   std::swprintf(number, 16, L" (0x%08X)", u);
   return Failure(c, description + number);
+}
+
+void ThrowSystemError(uint32_t error) {
+  throw Failure(CodeFromSystemError(error));
+}
+
+Failure CurrentFailure() {
+  try {
+    throw;
+  } catch (const Failure& failure) {
+    return failure;
+  } catch (const std::bad_alloc&) {
+    return Failure(code::kOutOfMemory);
+  } catch (...) {
+    return Failure(code::kInternalError);
+  }
 }
 
 Failure FailureFromException(uint16_t wCode, int32_t scode, std::wstring description) {

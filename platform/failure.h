@@ -1,7 +1,6 @@
 #pragma once
-// Failures carry the numeric codes the program's messages and the host know;
-// one exception type travels from the failing call to the one place that
-// reacts to it (the load trap, or the report at a window-procedure boundary).
+// Failures carry the numeric codes the program's messages and the host know,
+// in one exception type from the failing call to the code that tells the user.
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -57,6 +56,14 @@ std::wstring StandardDescription(int32_t code);
 // without windows.h.
 int32_t CodeFromSystemError(uint32_t error);
 int32_t CodeFromHResult(int32_t hr);
+
+// Throws the failure for a Win32 error code. Pass ::GetLastError() straight
+// in, before anything else can run and overwrite it.
+[[noreturn]] void ThrowSystemError(uint32_t error);
+
+// Inside a catch block: the exception in flight as a failure; 7 for memory,
+// 51 for anything that is not a failure of ours.
+Failure CurrentFailure();
 
 // A failed HRESULT as the user reads it: the program's code, and a German
 // description that ends with the HRESULT for support. `creating`: the result

@@ -1,5 +1,8 @@
 #pragma once
-// Reading text values of the registry, and the text form of the ids it holds.
+// The registry: text values, the text form of the ids it holds, and the
+// per-user settings store under HKCU\Software\VB and VBA Program
+// Settings\<application>\<section>, where positions stored by earlier
+// installations of the picker already live.
 #include <windows.h>
 
 #include <string>
@@ -14,5 +17,12 @@ std::wstring ReadRegistryText(HKEY root, const std::wstring& path, const wchar_t
 
 // "{xxxxxxxx-...}", as class and type library ids stand in registry paths.
 std::wstring GuidText(const GUID& guid);
+
+// A setting; "" when the key or value is absent or not text.
+std::wstring GetSetting(const std::wstring& application, const std::wstring& section,
+                        const std::wstring& key);
+// Creates the section as needed; fails with the system's code.
+void SaveSetting(const std::wstring& application, const std::wstring& section,
+                 const std::wstring& key, const std::wstring& value);
 
 }  // namespace wendrake

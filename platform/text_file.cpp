@@ -1,14 +1,23 @@
 #include "platform/text_file.h"
 
-#include "platform/ansi_text.h"
-#include "platform/system_error.h"
+#include "platform/failure.h"
 
 namespace wendrake {
+
+std::wstring FromAnsi(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) ThrowSystemError(::GetLastError());
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
 
 TextFile TextFile::OpenForInput(const std::wstring& path) {
   FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) ThrowLastError();
+  if (!file) ThrowSystemError(::GetLastError());
   return TextFile(std::move(file));
 }
 
@@ -18,7 +27,7 @@ TextFile::TextFile(FileHandle file)
       lines_([handle = file_.Get()](char* buffer, size_t capacity) -> size_t {
         DWORD read = 0;
         if (!::ReadFile(handle, buffer, static_cast<DWORD>(capacity), &read, nullptr)) {
-          ThrowLastError();
+          ThrowSystemError(::GetLastError());
         }
         return read;
       }) {}

@@ -4,11 +4,15 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/handles.h"
 #include "platform/line_reader.h"
 
 namespace wendrake {
+
+// Text in the system's ANSI code page, as the 8-bit shell calls deliver it.
+std::wstring FromAnsi(std::string_view text);
 
 class TextFile {
  public:

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/ansi_text.h"
 #include "platform/conversions.h"
 #include "platform/failure.h"
+#include "platform/text_file.h"
 #include "platform/twips.h"
 
 namespace Wendrake_bas1 {

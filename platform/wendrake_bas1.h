@@ -1,5 +1,6 @@
 #pragma once
-// The picker's direct operating-system lookups.
+// The picker's direct calls on the operating system: the shell's folder,
+// the screen's scale, the previous instance and the topmost setting.
 #include <windows.h>
 
 #include <cstdint>

@@ -31,16 +31,15 @@ TEST(TextToNumber, BeyondTheDoubleRangeOverflowsAndTinyValuesAreZero) {
   EXPECT_NEAR(TextToNumber(L"1e-400"), 0.0, 1e-300);
 }
 
-TEST(SingleToText, SevenSignificantDigitsAndTheGivenSeparator) {
-  EXPECT_EQ(SingleToText(2500.0f, L','), L"2500");
-  EXPECT_EQ(SingleToText(757.5f, L','), L"757,5");
-  EXPECT_EQ(SingleToText(757.5f, L'.'), L"757.5");
-  EXPECT_EQ(SingleToText(-15.0f, L'.'), L"-15");
-  EXPECT_EQ(SingleToText(1e-3f, L'.'), L"0.001");
-  EXPECT_EQ(SingleToText(0.0f, L'.'), L"0");
-  EXPECT_EQ(SingleToText(-0.0f, L'.'), L"0");
-  EXPECT_EQ(SingleToText(12345678.0f, L'.'), L"1.234568E+07");
-  EXPECT_EQ(SingleToText(0.1f, L'.'), L"0.1");
+TEST(SingleToText, SevenSignificantDigitsAndAPoint) {
+  EXPECT_EQ(SingleToText(2500.0f), L"2500");
+  EXPECT_EQ(SingleToText(757.5f), L"757.5");
+  EXPECT_EQ(SingleToText(-15.0f), L"-15");
+  EXPECT_EQ(SingleToText(1e-3f), L"0.001");
+  EXPECT_EQ(SingleToText(0.0f), L"0");
+  EXPECT_EQ(SingleToText(-0.0f), L"0");
+  EXPECT_EQ(SingleToText(12345678.0f), L"1.234568E+07");
+  EXPECT_EQ(SingleToText(0.1f), L"0.1");
 }
 
 TEST(SingleToText, EveryTwipsPositionOfAPixelGridReadsBackExactly) {
@@ -48,7 +47,7 @@ TEST(SingleToText, EveryTwipsPositionOfAPixelGridReadsBackExactly) {
   for (float twipsPerPixel : {7.5f, 12.0f, 15.0f}) {
     for (int pixel = -40000; pixel <= 40000; pixel += 7) {
       const float twips = static_cast<float>(pixel) * twipsPerPixel;
-      ASSERT_EQ(static_cast<float>(TextToNumber(SingleToText(twips, L'.'))), twips) << twips;
+      ASSERT_EQ(static_cast<float>(TextToNumber(SingleToText(twips))), twips) << twips;
     }
   }
 }

@@ -13,7 +13,6 @@ inline constexpr float kCloseLeft = 1000, kCloseTop = 0, kCloseWidth = 180, kClo
 inline constexpr float kMoveLeft = 0, kMoveTop = 0, kMoveWidth = 1275, kMoveHeight = 165;
 inline constexpr int16_t kRowHeight = 240;        // per catalogue entry
 inline constexpr float kWindowExtraHeight = 300;  // strip and margins below the list
-inline constexpr float kFallbackLeft = 2500, kFallbackTop = 2500;
 }  // namespace design
 
 inline constexpr wchar_t kPositionApplication[] = L"L-VORDANS\\ZEPLO-Plotter";

@@ -1,8 +1,6 @@
 // VUX-Wendrake: picks the plotter the MORKA CAD application plots with.
 #include <windows.h>
 
-#include <new>
-
 #include "platform/application.h"
 #include "platform/messages.h"
 #include "window/wendrake_frm1.h"
@@ -20,9 +18,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     form.Form_Load();
     if (form.Hwnd() != nullptr) form.Show();
     return app.Run();
-  } catch (const Failure& failure) {
-    ReportUnhandledFailure(nullptr, failure);
-  } catch (const std::bad_alloc&) {
-    ReportUnhandledFailure(nullptr, Failure(code::kOutOfMemory));
+  } catch (...) {
+    // `form` and its window are gone by now, so the box's message loop
+    // finds nothing of them.
+    ReportUnhandledFailure(nullptr);
   }
 }

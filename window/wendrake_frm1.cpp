@@ -6,10 +6,9 @@
 #include <algorithm>
 
 #include "catalogue/read_plotter_list.h"
-#include "host/handoff_text.h"
 #include "host/plotter_handoff.h"
 #include "platform/conversions.h"
-#include "platform/settings.h"
+#include "platform/registry.h"
 #include "platform/wendrake_bas1.h"
 #include "window/resource_ids.h"
 
@@ -17,7 +16,6 @@ namespace wendrake {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Wendrake_frm1";
-constexpr wchar_t kCaption[] = L"VUX-Wendrake";
 constexpr int kListId = 100;
 constexpr int kAllUsersAppData = 35;  // CSIDL_COMMON_APPDATA
 constexpr float kFontHeight = 160;    // 8 point, in twips
@@ -81,7 +79,7 @@ void Wendrake_frm1::CreateListBox() {
       0, WC_LISTBOXW, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY,
       PixelsX(design::kListLeft), PixelsY(design::kListTop), PixelsX(design::kListWidth),
       PixelsY(design::kListHeight), Hwnd(), reinterpret_cast<HMENU>(kListId), Module(), nullptr);
-  if (lst_Wendraken == nullptr) ThrowLastError();
+  if (lst_Wendraken == nullptr) ThrowSystemError(::GetLastError());
   LOGFONTW font{};
   font.lfHeight = -PixelsY(kFontHeight);
   font.lfCharSet = DEFAULT_CHARSET;
@@ -129,10 +127,8 @@ void Wendrake_frm1::Show() {
 void Wendrake_frm1::Form_Load() {
   try {
     LoadSequence();
-  } catch (const Failure& failure) {
-    Trap(failure);
-  } catch (const std::bad_alloc&) {
-    Trap(Failure(code::kOutOfMemory));
+  } catch (...) {
+    Trap(CurrentFailure());
   }
 }
 
@@ -186,20 +182,13 @@ void Wendrake_frm1::LoadSequence() {
 }
 
 void Wendrake_frm1::Trap(const Failure& failure) {
-  switch (TrapActionFor(failure.Code())) {
-    case TrapAction::kFileNotFoundMessage:
-      ShowMessage(Hwnd(), L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!", L"Datei öffnen_Error");
-      Unload(1);
-      break;
-    case TrapAction::kPlaceAtFallback:
-      MoveWindowTo(design::kFallbackLeft, design::kFallbackTop);
-      positionRestored_ = true;
-      break;
-    case TrapAction::kLoadErrorMessage:
-      ShowMessage(Hwnd(), LoadErrorText(failure.Code()), L"Load_Error");
-      Unload(1);
-      break;
+  if (failure.Code() == code::kFileNotFound) {
+    ShowMessage(Hwnd(), L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!", L"Datei öffnen_Error");
+  } else {
+    ShowMessage(Hwnd(), L"Load_Error! Error number:" + std::to_wstring(failure.Code()),
+                L"Load_Error");
   }
+  Unload(1);
 }
 
 void Wendrake_frm1::MoveWindowTo(float left, float top) {
@@ -211,35 +200,25 @@ void Wendrake_frm1::MoveWindowTo(float left, float top) {
 
 void Wendrake_frm1::Unload(int exitCode) {
   exitCode_ = exitCode;
-  bool cancel = false;
-  Form_Unload(cancel);
+  Form_Unload();
 }
 
-void Wendrake_frm1::Form_Unload(bool& /*cancel*/) {
+void Wendrake_frm1::Form_Unload() {
   if (positionRestored_) {
-    // Always "." as the decimal point, so the value reads back exactly
-    // whatever the user's regional settings.
     const TwipsRect window = GetTwipsRect(Hwnd());
-    SaveSetting(kPositionApplication, kPositionSection, L"Left", SingleToText(window.Left, L'.'));
-    SaveSetting(kPositionApplication, kPositionSection, L"Top", SingleToText(window.Top, L'.'));
+    SaveSetting(kPositionApplication, kPositionSection, L"Left", SingleToText(window.Left));
+    SaveSetting(kPositionApplication, kPositionSection, L"Top", SingleToText(window.Top));
   }
   // The program ends here: once the window is gone no other event runs.
   ::DestroyWindow(Hwnd());
 }
 
 void Wendrake_frm1::lst_Wendraken_Click() {
-  try {
-    const LRESULT row = ::SendMessageW(lst_Wendraken, LB_GETCURSEL, 0, 0);
-    HandOffPlotter(Hwnd(), CommonDataPath, EntryAt(Plotters, static_cast<int16_t>(row)));
-  } catch (const Failure& failure) {
-    // The host may simply not be running yet, or refuse a file: the user
-    // can fix that and click again, so the picker stays.
-    ShowMessage(Hwnd(), HandOffFailureText(failure.Code(), failure.Description()), kCaption);
-  }
+  const LRESULT row = ::SendMessageW(lst_Wendraken, LB_GETCURSEL, 0, 0);
+  HandOffPlotter(Hwnd(), CommonDataPath, Plotters, static_cast<int16_t>(row));
 }
 
-void Wendrake_frm1::img_Move_MouseDown(int16_t button) {
-  if (button != 1) return;
+void Wendrake_frm1::img_Move_MouseDown() {
   ::ReleaseCapture();
   // The system's own move loop, as for a press on a title bar; it returns
   // when the button is released.
@@ -257,9 +236,7 @@ LRESULT Wendrake_frm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return OnEraseBackground(wParam);
     case WM_COMMAND: return OnCommand(wParam);
     case WM_SETCURSOR: return OnSetCursor(wParam, lParam);
-    case WM_LBUTTONDOWN: return OnButtonDown(1, mouse);
-    case WM_RBUTTONDOWN: return OnButtonDown(2, mouse);
-    case WM_MBUTTONDOWN: return OnButtonDown(4, mouse);
+    case WM_LBUTTONDOWN: return OnLeftButtonDown(mouse);
     case WM_LBUTTONUP: return OnLeftButtonUp(mouse);
     case WM_CAPTURECHANGED: return OnCaptureChanged();
     case WM_ACTIVATE: return OnActivate(wParam);
@@ -312,18 +289,17 @@ LRESULT Wendrake_frm1::OnSetCursor(WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-LRESULT Wendrake_frm1::OnButtonDown(int16_t button, POINT client) {
+// Only the left button moves the window or closes it.
+LRESULT Wendrake_frm1::OnLeftButtonDown(POINT client) {
   // The close spot lies over the strip and takes the clicks there.
   const RECT closeArea = ImageArea(img_Close);
   if (::PtInRect(&closeArea, client)) {
-    if (button == 1) {
-      closePressed_ = true;
-      ::SetCapture(Hwnd());
-    }
+    closePressed_ = true;
+    ::SetCapture(Hwnd());
     return 0;
   }
   const RECT moveArea = ImageArea(img_Move);
-  if (::PtInRect(&moveArea, client)) img_Move_MouseDown(button);
+  if (::PtInRect(&moveArea, client)) img_Move_MouseDown();
   return 0;
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 // The picker window: plotter list, title strip and close spot.
 #include <windows.h>
-#include <commctrl.h>
 
-#include <cstdint>
 #include <string>
 
 #include "catalogue/plotter_table.h"
@@ -12,7 +10,6 @@
 #include "platform/application.h"
 #include "platform/twips.h"
 #include "window/design.h"
-#include "window/load_trap.h"
 #include "window/stored_position.h"
 
 namespace wendrake {
@@ -23,8 +20,8 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
 
   // Creates the window and the list with their design values, hidden.
   void Create();
-  // The start-up sequence with the program's only error trap. Afterwards
-  // the window is either ready to show or already unloaded (Hwnd() null).
+  // The start-up sequence and its error trap. Afterwards the window is
+  // either ready to show or already unloaded (Hwnd() null).
   void Form_Load();
   // Shows and paints the window, then gives the close spot its tooltip.
   void Show();
@@ -33,9 +30,9 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
 
  private:
   // Events.
-  void Form_Unload(bool& cancel);
+  void Form_Unload();
   void lst_Wendraken_Click();
-  void img_Move_MouseDown(int16_t button);
+  void img_Move_MouseDown();
   void img_Close_Click();
 
   // Messages.
@@ -43,7 +40,7 @@ class Wendrake_frm1 : public BaseWindow<Wendrake_frm1> {
   LRESULT OnEraseBackground(WPARAM dc);
   LRESULT OnCommand(WPARAM wParam);
   LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
-  LRESULT OnButtonDown(int16_t button, POINT client);
+  LRESULT OnLeftButtonDown(POINT client);
   LRESULT OnLeftButtonUp(POINT client);
   LRESULT OnCaptureChanged();
   LRESULT OnActivate(WPARAM state);

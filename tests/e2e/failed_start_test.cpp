@@ -92,5 +92,28 @@ TEST_F(FailedRead, OverflowInsideTheReadClosesTheListFile) {
   EXPECT_TRUE(picker.WaitForExit());
 }
 
+// Creating the list box fails once the picker's window exists: the window
+// goes before the failure is reported, so the report's message loop cannot
+// reach a window whose object is gone; after OK the program ends.
+TEST_F(FailedRead, FailureAfterTheWindowExistsIsReportedWithoutTheWindowAndEnds) {
+  const HMODULE dll = ::LoadLibraryW(FromBuildPath(REFUSE_LIST_BOX_DLL).c_str());
+  ASSERT_NE(dll, nullptr);
+  const HHOOK hook = ::SetWindowsHookExW(
+      WH_CBT,
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(dll, "RefuseListBox"))),
+      dll, 0);
+  ASSERT_NE(hook, nullptr);
+  Process picker = StartPicker();
+  const HWND box = picker.WaitForWindow(L"#32770");
+  ::UnhookWindowsHookEx(hook);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageText(box).rfind(L"Laufzeitfehler ", 0), 0u);
+  EXPECT_TRUE(picker.Windows(kPickerClass, false).empty()) << "the window outlived its object";
+  ClickButton(box, IDOK);
+  const std::optional<DWORD> exit = picker.WaitForExit();
+  ASSERT_TRUE(exit);
+  EXPECT_NE(*exit, 0u);
+}
+
 }  // namespace
 }  // namespace wendrake::e2e
