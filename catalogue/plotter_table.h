@@ -22,7 +22,8 @@ using PlotterTable = std::vector<PlotterEntry>;
 bool IsRecordLine(std::wstring_view line);
 
 // Columns 1-15 name, 16-35 first file, 36 on second file (1-based, counted
-// in characters); only spaces are trimmed, short lines give empty fields.
+// in characters, one beyond U+FFFF among them); only spaces are trimmed,
+// short lines give empty fields.
 PlotterEntry EntryFromLine(std::wstring_view line);
 
 // The entry shown in list row `row`; 9 when the row is outside the table

@@ -2,6 +2,7 @@
 
 #include "platform/failure.h"
 #include "platform/text_file.h"
+#include "platform/text_lines.h"
 
 namespace wendrake {
 namespace {
@@ -27,9 +28,9 @@ std::wstring PlotterListPath(const std::wstring& commonDataPath) {
 }  // namespace
 
 int16_t ReadPlotterList(const std::wstring& commonDataPath, HWND list, PlotterTable& plotters) {
-  TextFile file = TextFile::OpenForInput(PlotterListPath(commonDataPath));
+  TextLines lines(ReadTextFile(PlotterListPath(commonDataPath)));
   ListBoxRows rows(list);
-  return ReadPlotterLines(file, plotters, rows);
+  return ReadPlotterLines(lines, plotters, rows);
 }
 
 }  // namespace wendrake

@@ -1,11 +1,19 @@
 #include "platform/text_file.h"
 
+#include <windows.h>
+
+#include <climits>
+
 #include "platform/failure.h"
+#include "platform/handles.h"
+#include "platform/text_lines.h"
 
 namespace wendrake {
 
 std::wstring FromAnsi(std::string_view text) {
   if (text.empty()) return {};
+  // As much as one conversion takes; no catalogue comes near it.
+  if (text.size() > INT_MAX) throw Failure(code::kOutOfMemory);
   const int size = static_cast<int>(text.size());
   const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
   if (length <= 0) ThrowSystemError(::GetLastError());
@@ -14,26 +22,22 @@ std::wstring FromAnsi(std::string_view text) {
   return wide;
 }
 
-TextFile TextFile::OpenForInput(const std::wstring& path) {
-  FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+std::wstring ReadTextFile(const std::wstring& path) {
+  const FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) ThrowSystemError(::GetLastError());
-  return TextFile(std::move(file));
-}
-
-TextFile::TextFile(FileHandle file)
-    : file_(std::move(file)),
-      // The raw handle stays the same when the file object moves.
-      lines_([handle = file_.Get()](char* buffer, size_t capacity) -> size_t {
-        DWORD read = 0;
-        if (!::ReadFile(handle, buffer, static_cast<DWORD>(capacity), &read, nullptr)) {
-          ThrowSystemError(::GetLastError());
-        }
-        return read;
-      }) {}
-
-std::wstring TextFile::ReadLine() {
-  return FromAnsi(lines_.ReadLine());
+  // The encoding is told from the whole file, so all of it is read first.
+  std::string bytes;
+  std::string block(64 * 1024, '\0');
+  DWORD read = 0;
+  do {
+    if (!::ReadFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &read, nullptr)) {
+      ThrowSystemError(::GetLastError());
+    }
+    bytes.append(block, 0, read);
+  } while (read > 0);
+  return DecodeText(bytes, FromAnsi);
 }
 
 }  // namespace wendrake

@@ -31,6 +31,76 @@ TEST_F(HandOffTest, EachClickHandsTheRowsFilesInOrderActivatesMorkaAndKeepsThePi
   EXPECT_FALSE(picker_->WaitForExit(0));
 }
 
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(static_cast<size_t>(
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            static_cast<int>(bytes.size()), nullptr, nullptr)));
+  return bytes;
+}
+
+// The five ways an editor saves the catalogue.
+enum class Saved { kAnsi, kUtf8, kUtf8WithMark, kUtf16LE, kUtf16BE };
+
+std::string Save(const std::wstring& text, Saved how) {
+  std::string bytes;
+  switch (how) {
+    case Saved::kAnsi:
+      bytes.resize(text.size());
+      ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            static_cast<int>(bytes.size()), nullptr, nullptr);
+      return bytes;
+    case Saved::kUtf8: return Utf8(text);
+    case Saved::kUtf8WithMark: return "\xEF\xBB\xBF" + Utf8(text);
+    case Saved::kUtf16LE:
+    case Saved::kUtf16BE:
+      const bool big = how == Saved::kUtf16BE;
+      bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+      for (const wchar_t c : text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += big ? std::string{high, low} : std::string{low, high};
+      }
+      return bytes;
+  }
+  return bytes;
+}
+
+// One catalogue saved in each of the five ways lists the same rows and hands
+// MORKA the same files: umlauts in names and files, a name of 15 umlauts run
+// straight into its first file, and, beyond the ANSI code page, "Łódź".
+TEST_F(HandOffTest, TheCatalogueReadsTheSameHoweverTheEditorSavedIt) {
+  const std::wstring fifteen =
+      L"\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF\u00C4\u00D6\u00DC\u00E4"
+      L"\u00F6\u00FC\u00DF\u00C4";
+  const std::wstring lodz = L"\u0141\u00F3d\u017A";
+  const std::wstring catalogue =
+      L"* Plotter \u2013 Stand 12/2026\r\n"
+      L"Gr\u00F6\u00DFe A3       pl\u00F6t.zpk            f\u00E4rbe.zst\r\n" +
+      fifteen + L"\u00FCber.zpk            gr\u00FC\u00DF.zst\r\n";
+  const std::wstring beyondAnsi =
+      lodz + L"           " + lodz + L".zpk            " + lodz + L".zst";
+  DemoHost host;
+  Lines expected;
+  for (const Saved how :
+       {Saved::kAnsi, Saved::kUtf8, Saved::kUtf8WithMark, Saved::kUtf16LE, Saved::kUtf16BE}) {
+    const bool ansi = how == Saved::kAnsi;
+    WriteCatalogue(Save(ansi ? catalogue : catalogue + beyondAnsi, how));
+    ASSERT_NE(StartPickerWindow(), nullptr);
+    std::vector<std::wstring> rows = {L"Gr\u00F6\u00DFe A3", fifteen};
+    if (!ansi) rows.push_back(lodz);
+    EXPECT_EQ(ListRows(list_), rows) << static_cast<int>(how);
+    for (int row = 1; row < static_cast<int>(rows.size()); ++row) {
+      ClickRow(row);
+      const Lines next = row == 1 ? HandOff(Utf8(L"\u00FCber.zpk"), Utf8(L"gr\u00FC\u00DF.zst"))
+                                  : HandOff(Utf8(lodz + L".zpk"), Utf8(lodz + L".zst"));
+      expected.insert(expected.end(), next.begin(), next.end());
+      ASSERT_TRUE(host.WaitForLines("released", expected.size() / 4));
+    }
+    EXPECT_EQ(picker_->Close(), 0u);
+  }
+  EXPECT_EQ(Calls(host), expected);
+}
+
 TEST_F(HandOffTest, KeyboardSelectionHandsOffToo) {
   DemoHost host;
   ASSERT_NE(StartPickerWindow(), nullptr);

@@ -1,0 +1,43 @@
+#pragma once
+// Text files as editors save them: the encoding is told from the bytes of
+// the whole file, then the decoded text is split into lines.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace wendrake {
+
+// Text in the system's ANSI code page as wide text (Win32 knows the code
+// page; the tests bring a stand-in).
+using AnsiDecoder = std::function<std::wstring(std::string_view)>;
+
+// A whole file's bytes as wide text. A byte-order mark decides, and is no
+// part of the text: EF BB BF UTF-8, FF FE UTF-16 little-endian, FE FF UTF-16
+// big-endian; there a malformed sequence, a lone surrogate or an odd last
+// byte becomes U+FFFD and the rest reads on. Without a mark the text is
+// UTF-8 when all of it is well-formed UTF-8 (no overlong forms, no encoded
+// surrogates, nothing past U+10FFFF), else ANSI: no ANSI text with a byte
+// above 127 is well-formed UTF-8, and ASCII reads the same either way.
+// Characters beyond U+FFFF are surrogate pairs where wchar_t has 16 bits.
+std::wstring DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi);
+
+// The lines of a text. CR LF, a lone LF and a lone CR end a line (a file
+// edited on another system still reads line by line); a last line without
+// an end still counts; every other character, NUL and 26 included, belongs
+// to its line.
+class TextLines {
+ public:
+  explicit TextLines(std::wstring text) : text_(std::move(text)) {}
+
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  // The next line without its end; "" at the end.
+  std::wstring ReadLine();
+
+ private:
+  std::wstring text_;
+  size_t pos_ = 0;
+};
+
+}  // namespace wendrake
