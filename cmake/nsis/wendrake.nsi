@@ -12,6 +12,12 @@ Target amd64-unicode
 !define VENDOR_KEY "Software\L-VORDANS"
 !define PRODUCT_KEY "${VENDOR_KEY}\${PRODUCT}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+; The picker's window class, and where a new program waits for a restart
+; while an old one runs.
+!define PICKER_CLASS "Wendrake_frm1"
+!define PENDING_EXE "Wendrake.exe.neu"
+; Windows Installer's "restart required", which deployment tools understand.
+!define RESTART_REQUIRED 3010
 !define SOURCE "${__FILEDIR__}/../.."
 
 Name "${PRODUCT}"
@@ -26,6 +32,7 @@ InstallDirRegKey HKLM "${PRODUCT_KEY}" ""
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include MUI2.nsh
+!include nsDialogs.nsh
 
 !define MUI_ICON "${SOURCE}/window/art/wendrake.ico"
 !define MUI_UNICON "${SOURCE}/window/art/wendrake.ico"
@@ -34,6 +41,8 @@ InstallDirRegKey HKLM "${PRODUCT_KEY}" ""
 Var StartMenuFolder
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
+; Asked before the last page, which keeps its Installieren button.
+Page custom InUsePage InUseLeave
 ; The folder chosen at the first installation is remembered where earlier
 ; releases kept it, so an upgrade and the uninstaller find it.
 !define MUI_STARTMENUPAGE_DEFAULTFOLDER "${PRODUCT}"
@@ -43,6 +52,8 @@ Var StartMenuFolder
 !insertmacro MUI_PAGE_STARTMENU Program $StartMenuFolder
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+; Likewise before the page with the Deinstallieren button.
+UninstPage custom un.InUsePage un.InUseLeave
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "German"
@@ -60,9 +71,86 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; A running picker holds Wendrake.exe: Windows neither replaces nor deletes
+; a program's file while it runs. ClosePickers closes every picker on this
+; desktop with the close request its close spot also answers, so that each
+; stores its position, and waits up to 5 s for the file to be free. $0: 1
+; when a picker out of reach (another user's session) still holds it.
+; Interactive, a page then asks to retry or cancel; silent, the sections
+; replace or remove the file at the next restart.
+!macro IN_USE un action
+Function ${un}ClosePickers
+  ${For} $1 1 10
+    FindWindow $0 "${PICKER_CLASS}"
+    ${IfThen} $0 = 0 ${|} ${Break} ${|}
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+    Sleep 100
+  ${Next}
+  ${For} $1 1 50
+    StrCpy $0 0
+    ${IfNot} ${FileExists} "$INSTDIR\Wendrake.exe"
+      Return
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "$INSTDIR\Wendrake.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      StrCpy $0 0
+      Return
+    ${EndIf}
+    StrCpy $0 1
+    Sleep 100
+  ${Next}
+FunctionEnd
+
+Function ${un}InUsePage
+  Call ${un}ClosePickers
+  ${IfThen} $0 = 0 ${|} Abort ${|}
+  !insertmacro MUI_HEADER_TEXT "Die Plotterauswahl läuft noch" \
+      "$INSTDIR\Wendrake.exe wird noch benutzt."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 100% "Die Plotterauswahl ${PRODUCT} läuft noch, \
+      wahrscheinlich in der Sitzung eines anderen Benutzers, und hält \
+      $INSTDIR\Wendrake.exe fest.$\r$\n$\r$\nBitten Sie die Benutzer, die \
+      Plotterauswahl zu schließen, und wählen Sie dann Wiederholen.$\r$\n$\r$\nAbbrechen \
+      beendet ${action}, ohne etwas zu ändern."
+  Pop $0
+  GetDlgItem $0 $HWNDPARENT 1
+  SendMessage $0 ${WM_SETTEXT} 0 "STR:&Wiederholen"
+  nsDialogs::Show
+FunctionEnd
+
+Function ${un}InUseLeave
+  Call ${un}ClosePickers
+  ${IfThen} $0 = 1 ${|} Abort ${|}
+FunctionEnd
+!macroend
+!insertmacro IN_USE "" "die Installation"
+!insertmacro IN_USE "un." "die Deinstallation"
+
 Section
+  Call ClosePickers
   SetOutPath "$INSTDIR"
+  ClearErrors
+  SetOverwrite try
   File "${PAYLOAD}/Wendrake.exe"
+  SetOverwrite on
+  ${If} ${Errors}
+    ; Held by a picker out of reach: the new program takes the old one's
+    ; place at the next restart of Windows. Nothing else changes unless
+    ; that is certain.
+    ClearErrors
+    File "/oname=${PENDING_EXE}" "${PAYLOAD}/Wendrake.exe"
+    Rename /REBOOTOK "$INSTDIR\${PENDING_EXE}" "$INSTDIR\Wendrake.exe"
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe kann nicht ersetzt werden." /SD IDOK
+      Abort
+    ${EndIf}
+  ${Else}
+    ; A release that waited for a restart must not replace this one then.
+    Delete "$INSTDIR\${PENDING_EXE}"
+  ${EndIf}
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   WriteRegStr HKLM "${PRODUCT_KEY}" "" "$INSTDIR"
 
@@ -89,23 +177,50 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Wendrake.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; In place (_?=, unquoted and last), so that it returns when done and its
+  ; exit code tells how it went.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+Function .onInstSuccess
+  ${If} ${RebootFlag}
+    SetErrorLevel ${RESTART_REQUIRED}
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
   SetShellVarContext all
+FunctionEnd
+
+Function un.onUninstSuccess
+  ${If} ${RebootFlag}
+    SetErrorLevel ${RESTART_REQUIRED}
+  ${EndIf}
 FunctionEnd
 
 ; Only what the installer put there, file by file: the folder may have been
 ; chosen with /D and hold other things.
 Section "Uninstall"
-  Delete "$INSTDIR\Wendrake.exe"
+  Call un.ClosePickers
+  ; Held by a picker out of reach: removed at the next restart of Windows.
+  ; Nothing else goes unless that is certain.
+  ClearErrors
+  Delete /REBOOTOK "$INSTDIR\Wendrake.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe kann nicht entfernt werden." /SD IDOK
+    Abort
+  ${EndIf}
+  Delete "$INSTDIR\${PENDING_EXE}"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
 
   !insertmacro MUI_STARTMENU_GETFOLDER Program $0
   Delete "$SMPROGRAMS\$0\${PRODUCT}.lnk"

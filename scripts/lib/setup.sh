@@ -114,6 +114,8 @@ hold_desktop() { "$WINE" "$BUILD/windows/probe.exe" hold </dev/null >/dev/null 2
 end_wine() { "$WINESERVER" -k 2>/dev/null || true; "$WINESERVER" -w || true; }
 # After a test that killed a COM server, which Wine keeps registered till then.
 restart_wine() { end_wine; start_wine; hold_desktop; }
+# A restart of Windows: what waits for it (PendingFileRenameOperations) is done.
+reboot_wine() { end_wine; wine_step "wineboot -r" "$WINE" wineboot -r; restart_wine; }
 
 stop_all() {
   end_wine

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # The installer as an administrator uses it, under Wine: its German pages,
 # then silently a first install (the previous release), the installed picker
-# on the sample catalogue, an upgrade over the administrator's own
-# catalogue, the uninstall, and an upgrade in a folder of the
-# administrator's choice. Every step is judged by what it leaves on
-# the machine: an installer that cannot start at all fails here.
+# on the sample catalogue, an upgrade over the administrator's own catalogue
+# while that picker runs, an upgrade while a picker out of reach runs, the
+# uninstall, and an upgrade and uninstall in a folder of the administrator's
+# choice while a picker out of reach runs. Every step is judged by its exit
+# code and by what it leaves on the machine, after a restart where one is
+# due: an installer that cannot start at all fails here.
 #   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
 build=$1 exe=$2 probe=$3 sample=$4 version=$5
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/setup.sh"
+set +e  # setup.sh stops at the first failure; the checks go on
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 work="$build/tests/release/installer"
@@ -22,6 +25,8 @@ programs="$c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 menu="$programs/VUX-Wendrake"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VUX-Wendrake'
 vendor_key='HKLM\Software\L-VORDANS'
+position_key='HKCU\Software\VB and VBA Program Settings\L-VORDANS\ZEPLO-Plotter\Position'
+pending_key='HKLM\System\CurrentControlSet\Control\Session Manager'
 
 step() { echo "== $* ($SECONDS s)"; }
 # A key in the 64-bit view as reg lists it: values, then subkeys. A reg
@@ -53,6 +58,53 @@ state_is() {  # state_is PREFIX: the machine as PREFIX.files and PREFIX.reg say
 }
 # A shortcut keeps its target's full path in the system code page.
 points_to() { grep -aqF "$2" "$1"; }
+# The file operations waiting for the next restart, one path a line.
+pending() {
+  reg_value "$pending_key" PendingFileRenameOperations | sed 's/\\0/\n/g' |
+    sed 's/^!//; s/^\\??\\//' | grep -v '^$'
+}
+waits_for_restart() {  # waits_for_restart PATH...: these paths, one after the other
+  local IFS='|'
+  pending | paste -sd '|' | grep -qF "$*"
+}
+# What Linux shows of Windows' exit code 3010, "restart required".
+restart_required=$((3010 % 256))
+
+# A picker on the installer's desktop, started at a stored position that is
+# then forgotten, so that only the picker's own close can store it again.
+start_picker() {  # start_picker WINDOWS_EXE
+  "$WINE" reg add "$position_key" /v Left /d 1500 /f >/dev/null 2>&1
+  "$WINE" reg add "$position_key" /v Top /d 750 /f >/dev/null 2>&1
+  "$WINE" "$1" >/dev/null 2>&1 &
+  picker_pid=$!
+  "$WINE" "$probe" show 2>&1 | tr -d '\r' >"$work/picker"
+  "$WINE" reg delete "$position_key" /f >/dev/null 2>&1
+}
+picker_closed_storing_its_position() {
+  local _
+  for _ in $(seq 50); do kill -0 "$picker_pid" 2>/dev/null && sleep 0.1; done
+  kill -0 "$picker_pid" 2>/dev/null && return 1
+  wait "$picker_pid" && picker_pid="" && test "$(reg_value "$position_key" Left)" = 1500 &&
+    test "$(reg_value "$position_key" Top)" = 750
+}
+# A picker on a desktop of its own, which the installer's window search
+# cannot see, holding its file as a picker in another user's session does.
+start_picker_out_of_reach() {  # start_picker_out_of_reach WINDOWS_EXE
+  "$WINE" explorer /desktop=Andere,800x600 "$1" >/dev/null 2>&1 &
+  local _
+  for _ in $(seq 100); do
+    pgrep -f "^${1//\\/.}\$" >/dev/null && sleep 1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# The uninstaller in place, waited for, as the entry's QuietUninstallString
+# runs it. From a batch file: Wine would quote the blanks of _?=, which NSIS
+# does not take.
+uninstall_in_place() {  # uninstall_in_place COMMAND_LINE; returns its exit code
+  printf '%s\r\nexit %%errorlevel%%\r\n' "$1" >"$work/uninstall.bat"
+  "$WINE" cmd /c "$(winpath "$work/uninstall.bat")" >/dev/null 2>&1
+}
 
 # Every value of the Programs-and-Features entry for an installation.
 check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
@@ -60,7 +112,7 @@ check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
   entry=$(reg_list "$uninstall_key")
   for value in "DisplayName=VUX-Wendrake" "DisplayVersion=$3" "Publisher=L-VORDANS" \
     "DisplayIcon=$1\\Wendrake.exe" "InstallLocation=$1" "UninstallString=\"$1\\Uninstall.exe\"" \
-    "QuietUninstallString=\"$1\\Uninstall.exe\" /S" "NoModify=0x1" "NoRepair=0x1"; do
+    "QuietUninstallString=\"$1\\Uninstall.exe\" /S _?=$1" "NoModify=0x1" "NoRepair=0x1"; do
     check "Programs and Features: $value" test "$(value_in "$entry" "${value%%=*}")" = "${value#*=}"
   done
   kb=$(($(value_in "$entry" EstimatedSize || echo 0)))
@@ -74,9 +126,11 @@ check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
 picker_pid=""
 remove_installation() {
   [[ -n $picker_pid ]] && kill "$picker_pid" 2>/dev/null
+  pkill -f '^C:.*Wendrake\.exe$'
   rm -rf "$instdir" "$c/Werkzeuge" "$menu" "$c/ProgramData/L-VORDANS"
   "$WINE" reg delete "$uninstall_key" /f /reg:64 >/dev/null 2>&1
   "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1
+  "$WINE" reg delete "$pending_key" /v PendingFileRenameOperations /f >/dev/null 2>&1
 }
 trap remove_installation EXIT
 
@@ -125,6 +179,7 @@ check "the cancelled installer left no program folder" test ! -e "$instdir"
 
 step "first installation: the previous release, silently"
 "$WINE" "$previous" /S >/dev/null 2>&1
+check "the installer exits 0" test $? = 0
 check "the program folder holds the exe and the uninstaller, nothing else" \
   test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
 check "the installed exe is the built one" cmp -s "$instdir/Wendrake.exe" "$exe"
@@ -138,34 +193,50 @@ check_entry "$win_instdir" "$instdir" 0.9.0
 check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 
 step "the installed picker on the installed catalogue"
-"$WINE" "$win_instdir\\Wendrake.exe" >/dev/null 2>&1 &
-picker_pid=$!
-"$WINE" "$probe" show 2>&1 | tr -d '\r' >"$work/picker"
+# The previous release's exe: the built one with bytes of its own at the end.
+printf 'the previous release' >>"$instdir/Wendrake.exe"
+start_picker "$win_instdir\\Wendrake.exe"
 cat "$work/picker"
 check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
 sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
 printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.expected"
 check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
-"$WINE" "$probe" close >/dev/null 2>&1 || kill "$picker_pid" 2>/dev/null
-wait "$picker_pid"
-picker_pid=""
 
-step "upgrade over the administrator's catalogue"
+step "upgrade over the administrator's catalogue while the picker runs"
 # The administrator's own list, with bytes a rewrite would change: CR LF,
 # a character of the ANSI code page, no end after the last line.
 printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHalle          halle.zpk           farbe.zst' |
   iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
 cp "$catalogue" "$work/catalogue.edited"
-printf 'the exe of the previous release' >"$instdir/Wendrake.exe"
 # What earlier installers left in the entry.
 "$WINE" reg add "$uninstall_key" /v AddToPathAllUsers /d 0 /f /reg:64 >/dev/null 2>&1
 "$WINE" "$installer" /S >/dev/null 2>&1
+check "the installer exits 0" test $? = 0
+check "the picker was closed and stored its position" picker_closed_storing_its_position
 check "the exe is replaced" cmp -s "$instdir/Wendrake.exe" "$exe"
 check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
 check "still just the exe and the uninstaller" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
 check_entry "$win_instdir" "$instdir" "$version"
 check "the entry holds nothing of earlier installers" \
   test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
+
+step "an upgrade while a picker out of reach runs: the new exe at the next restart"
+printf 'the previous release' >>"$instdir/Wendrake.exe"
+cp "$instdir/Wendrake.exe" "$work/previous.exe"
+check "a picker runs out of the installer's reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
+"$WINE" "$installer" /S >/dev/null 2>&1
+check "the installer exits 3010, restart required" test $? = $restart_required
+check "the running exe is left as it was" cmp -s "$instdir/Wendrake.exe" "$work/previous.exe"
+check "the new exe waits beside it" cmp -s "$instdir/Wendrake.exe.neu" "$exe"
+pending | sed 's/^/waits for the restart: /'
+check "the restart will put it in place" \
+  waits_for_restart "$win_instdir\\Wendrake.exe.neu" "$win_instdir\\Wendrake.exe"
+check_entry "$win_instdir" "$instdir" "$version"
+reboot_wine
+check "after the restart the new exe is in place" cmp -s "$instdir/Wendrake.exe" "$exe"
+check "after the restart just the exe and the uninstaller" \
+  test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
+check "after the restart nothing waits" test -z "$(pending)"
 
 step "the uninstaller speaks German"
 "$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
@@ -174,20 +245,24 @@ cat "$work/dialog"
 check "the uninstaller's buttons are German" grep -qx '&Deinstallieren' "$work/dialog"
 check "the cancelled uninstaller left the program" test -f "$instdir/Wendrake.exe"
 
-step "silent uninstall, with another L-VORDANS program's settings beside ours"
+step "the entry's silent uninstall while the picker runs, another L-VORDANS program's settings beside ours"
 "$WINE" reg add "$vendor_key\\MORKA" /v Pfad /d 'C:\MORKA' /f /reg:64 >/dev/null 2>&1
-"$WINE" "$(reg_value "$uninstall_key" QuietUninstallString | sed 's/^"\(.*\)" \/S$/\1/')" /S \
-  >/dev/null 2>&1
-check "the Programs-and-Features entry is removed" eventually no_key "$uninstall_key"
-check "the install folder's key is removed" eventually no_key "$vendor_key\\VUX-Wendrake"
-check "the program folder is removed" eventually test ! -e "$instdir"
-check "the Start menu folder is removed" eventually test ! -e "$menu"
+start_picker "$win_instdir\\Wendrake.exe"
+uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+check "the uninstaller exits 0" test $? = 0
+check "the picker was closed and stored its position" picker_closed_storing_its_position
+check "the Programs-and-Features entry is removed" no_key "$uninstall_key"
+check "the install folder's key is removed" no_key "$vendor_key\\VUX-Wendrake"
+check "the program folder holds only the uninstaller, which ran in place" \
+  test "$(files_in "$instdir")" = "Uninstall.exe "
+check "the Start menu folder is removed" test ! -e "$menu"
 check "the other program's settings are kept" test "$(reg_value "$vendor_key\\MORKA" Pfad)" = 'C:\MORKA'
 "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1  # the other program's, emptied
+rm -r "$instdir"
 cp "$work/state.before.reg" "$work/state.expected.reg"
 printf '%s\n' "$c/ProgramData/L-VORDANS" "$(dirname "$catalogue")" "$catalogue" |
   sort - "$work/state.before.files" >"$work/state.expected.files"
-check "nothing left but the catalogue" eventually state_is "$work/state.expected"
+check "nothing left but the catalogue" state_is "$work/state.expected"
 cat "$work/state.diff"
 check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
@@ -201,12 +276,22 @@ check "the upgrade made no second installation in Program Files" test ! -e "$ins
 check "Start menu: the picker in the chosen folder" \
   points_to "$menu/VUX-Wendrake.lnk" "$win_own_instdir\\Wendrake.exe"
 check_entry "$win_own_instdir" "$own_instdir" "$version"
-# In place, as a script that waits for the removal runs it (no blanks in
-# this path: Wine would quote the argument, which NSIS does not take).
-"$WINE" "$win_own_instdir\\Uninstall.exe" /S "_?=$win_own_instdir" >/dev/null 2>&1
-check "uninstalled in place, only the uninstaller left" test "$(files_in "$own_instdir")" = "Uninstall.exe "
+
+step "an uninstall while a picker out of reach runs: the exe goes at the next restart"
+check "a picker runs out of the uninstaller's reach" \
+  start_picker_out_of_reach "$win_own_instdir\\Wendrake.exe"
+uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+check "the uninstaller exits 3010, restart required" test $? = $restart_required
+check "the running exe is still there" cmp -s "$own_instdir/Wendrake.exe" "$exe"
+pending | sed 's/^/waits for the restart: /'
+check "the restart will remove it" waits_for_restart "$win_own_instdir\\Wendrake.exe"
+check "the Programs-and-Features entry is removed" no_key "$uninstall_key"
 check "the Start menu folder is removed" test ! -e "$menu"
 check "HKLM\Software\L-VORDANS is removed once nothing is left in it" no_key "$vendor_key"
+reboot_wine
+check "after the restart only the uninstaller is left, which ran in place" \
+  test "$(files_in "$own_instdir")" = "Uninstall.exe "
+check "after the restart nothing waits" test -z "$(pending)"
 
 step "done"
 ((failures)) && { echo "$failures check(s) failed"; exit 1; }
