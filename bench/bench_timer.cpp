@@ -52,17 +52,24 @@ Sample Launch(const char* side, const std::wstring& exe) {
   return {shown, memory.PeakWorkingSetSize / 1024.0};
 }
 
-// From the action to the host's next "159 " line; its "released" line is
-// awaited untimed, so that the next hand-off finds a quiet host.
-Sample HandOff(const DemoHost& host, Process& actor, const char* side, const auto& act) {
+// From a click on a row of the list to the host's next "159 " line; its
+// "released" line is awaited untimed, so that the next hand-off finds a
+// quiet host. Press and release go in one call: the harness's Click paces
+// its steps with pauses that would fall inside the timed span.
+Sample HandOff(const DemoHost& host, Process& actor, const char* side, HWND list, int row) {
   const auto count = [&](const char* prefix) {
     const std::vector<std::string> log = host.Log();
     return std::count_if(log.begin(), log.end(), [&](auto& l) { return l.starts_with(prefix); });
   };
+  MoveMouse(RowCentre(list, row));
   ::Sleep(100);
   const auto handed = count("159 "), released = count("released");
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   const double start = Now();
-  act();
+  ::SendInput(2, press, sizeof(INPUT));
   double took = -1;
   while (took < 0 || count("released") == released) {
     if (took < 0 && count("159 ") > handed) took = Now() - start;
@@ -111,35 +118,26 @@ int wmain(int argc, wchar_t** argv) {
   Check(reps > 0, "usage: bench_timer REPS");
   Compare(
       reps, [] { return Launch("picker", FromBuildPath(WENDRAKE_EXE)); },
-      [] { return Launch("floor", FromBuildPath(FLOOR_EXE)); },
+      [] { return Launch("floor", FromBuildPath(BASELINE_EXE)); },
       {{"launch to window (ms)", 1.05}, {"peak working set (KB)", 1.02}});
 
   Check(DemoHost::Run(L"--register") == 0u, "the demo host could not register");
   const DemoHost host;
-  // The client's first turn, unrecorded, waits for its start.
-  const std::wstring event = L"Local\\WendrakeBench." + std::to_wstring(::GetCurrentProcessId());
-  const HANDLE go = ::CreateEventW(nullptr, FALSE, FALSE, event.c_str());
-  Process client = Process::Start(FromBuildPath(CLIENT_EXE), event);
+  // Both lists are clicked the same way, each on its other row every time,
+  // since a click on the selected row selects nothing.
+  Process client = Process::Start(FromBuildPath(BASELINE_EXE), L"client");
+  const HWND clientList = ListBoxOf(client.WaitForWindow(L"WendrakeBenchClient"));
   Process shown = StartPicker();
   const HWND list = ListBoxOf(shown.WaitForWindow(kPickerClass));
-  Check(::SendMessageW(list, LB_GETCOUNT, 0, 0) >= 2, "no picker with two rows");
-  int clicks = 0;
+  for (const HWND rows : {list, clientList}) {
+    Check(::SendMessageW(rows, LB_GETCOUNT, 0, 0) >= 2, "a list without two rows");
+  }
+  int pickerClicks = 0, clientClicks = 0;
   Compare(
-      reps,
-      [&] {
-        MoveMouse(RowCentre(list, clicks++ % 2));
-        return HandOff(host, shown, "picker", [] {
-          // Press and release in one call: the harness's Click paces its
-          // steps with pauses that would fall inside the timed span.
-          INPUT press[2] = {};
-          press[0].type = press[1].type = INPUT_MOUSE;
-          press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-          press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-          ::SendInput(2, press, sizeof(INPUT));
-        });
-      },
-      [&] { return HandOff(host, client, "client", [&] { ::SetEvent(go); }); },
+      reps, [&] { return HandOff(host, shown, "picker", list, pickerClicks++ % 2); },
+      [&] { return HandOff(host, client, "client", clientList, clientClicks++ % 2); },
       {{"click to 159 line (ms)", 1.10}});
+  client.Close();
   shown.Close();
   return 0;
 }

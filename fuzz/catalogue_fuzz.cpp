@@ -1,10 +1,8 @@
 // Raw catalogue bytes in, plotter entries and list rows out, every result
-// checked against a plain reference reading of the same bytes: the encoding
-// told from the bytes, code points decoded one at a time, lines split and
-// columns cut in code points. The input's first byte picks a byte-order mark
-// to put before the rest (none, UTF-8, UTF-16 LE or BE), so that every
-// encoding is reached with the same text.
-#include <algorithm>
+// checked against a plain reference reading: the encoding told from the
+// bytes, code points decoded one at a time, lines split and columns cut in
+// code points. The input's first byte picks a byte-order mark to put before
+// the rest (none, UTF-8, UTF-16 LE or BE), so that every encoding is reached.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,58 +20,46 @@
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Whether `bytes` are one complete, shortest, valid UTF-8 sequence, and the
-// code point they encode.
-bool ValidSequence(std::string_view bytes, char32_t& c) {
-  const auto lead = static_cast<unsigned char>(bytes[0]);
-  const size_t length = lead < 0x80    ? 1
-                        : lead >= 0xF8 ? 0
-                        : lead >= 0xF0 ? 4
-                        : lead >= 0xE0 ? 3
-                        : lead >= 0xC0 ? 2
-                                       : 0;
-  if (length != bytes.size()) return false;
+// Whether `s` is one whole, shortest UTF-8 sequence of a code point that is no
+// surrogate and not past U+10FFFF, and that code point.
+bool Valid(std::string_view s, char32_t& c) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  const size_t length = lead < 0x80   ? 1
+                        : lead < 0xC0 ? 0
+                        : lead < 0xE0 ? 2
+                        : lead < 0xF0 ? 3
+                        : lead < 0xF8 ? 4
+                                      : 0;
+  if (length != s.size()) return false;
   c = length == 1 ? lead : lead & (0x7F >> length);
   for (size_t i = 1; i < length; ++i) {
-    if ((bytes[i] & 0xC0) != 0x80) return false;
-    c = c << 6 | (bytes[i] & 0x3F);
+    if ((s[i] & 0xC0) != 0x80) return false;
+    c = c << 6 | (s[i] & 0x3F);
   }
   const char32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
-  return c >= shortest[length] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+  return c >= shortest[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
 }
 
-// At each byte: the longest run of up to four bytes that some valid sequence
-// begins with (checked by completing it with the lowest continuation bytes);
-// whole, it is a character, cut short (or no run at all), one U+FFFD.
+// Whether some valid sequence begins with `prefix`: completed with the lowest
+// continuation bytes to one of up to four bytes.
+bool Begins(std::string prefix) {
+  for (char32_t c = 0; prefix.size() <= 4; prefix += '\x80') {
+    if (Valid(prefix, c)) return true;
+  }
+  return false;
+}
+
+// At each byte the longest run that a valid sequence begins with: whole, a
+// character; cut short, or no run at all, one U+FFFD.
 std::u32string ReferenceUtf8(std::string_view bytes, bool& clean) {
   std::u32string text;
   clean = true;
-  for (size_t i = 0; i < bytes.size();) {
-    size_t taken = 1;
-    bool whole = false;
-    char32_t c = kReplacement;
-    for (size_t part = std::min<size_t>(4, bytes.size() - i); part >= 1; --part) {
-      bool begins = false;
-      for (size_t length = part; length <= 4 && !begins; ++length) {
-        std::string complete(bytes.substr(i, part));
-        complete.resize(length, '\x80');
-        char32_t decoded = 0;
-        begins = ValidSequence(complete, decoded);
-        if (begins && length == part) {
-          whole = true;
-          c = decoded;
-        }
-      }
-      if (begins) {
-        taken = part;
-        break;
-      }
-    }
+  for (size_t i = 0, n = 1; i < bytes.size(); i += n, n = 1) {
+    while (n < 4 && i + n < bytes.size() && Begins(std::string(bytes.substr(i, n + 1)))) ++n;
+    char32_t c = 0;
+    const bool whole = Valid(bytes.substr(i, n), c);
     clean = clean && whole;
-    text += c;
-    i += taken;
+    text += whole ? c : U'\uFFFD';
   }
   return text;
 }
@@ -85,37 +71,36 @@ std::u32string ReferenceUtf16(std::string_view bytes, bool bigEndian) {
                b = static_cast<unsigned char>(bytes[i + 1]);
     units.push_back(bigEndian ? a * 256 + b : b * 256 + a);
   }
+  const auto in = [&](size_t i, char32_t from, char32_t to) {
+    return i < units.size() && units[i] >= from && units[i] <= to;
+  };
   std::u32string text;
   for (size_t i = 0; i < units.size(); ++i) {
-    const bool high = units[i] >= 0xD800 && units[i] < 0xDC00;
-    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+    if (in(i, 0xD800, 0xDBFF) && in(i + 1, 0xDC00, 0xDFFF)) {
       text += 0x10000 + (units[i] - 0xD800) * 0x400 + (units[i + 1] - 0xDC00);
       ++i;
     } else {
-      text += units[i] >= 0xD800 && units[i] < 0xE000 ? kReplacement : units[i];
+      text += in(i, 0xD800, 0xDFFF) ? U'\uFFFD' : units[i];
     }
   }
-  if (bytes.size() % 2 == 1) text += kReplacement;
-  return text;
+  return bytes.size() % 2 == 1 ? text + U'\uFFFD' : text;
 }
 
 std::u32string ReferenceText(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    bool clean = false;
-    return ReferenceUtf8(bytes.substr(3), clean);
-  }
-  if (bytes.substr(0, 2) == "\xFF\xFE") return ReferenceUtf16(bytes.substr(2), false);
-  if (bytes.substr(0, 2) == "\xFE\xFF") return ReferenceUtf16(bytes.substr(2), true);
   bool clean = false;
+  if (bytes.starts_with("\xEF\xBB\xBF")) return ReferenceUtf8(bytes.substr(3), clean);
+  if (bytes.starts_with("\xFF\xFE")) return ReferenceUtf16(bytes.substr(2), false);
+  if (bytes.starts_with("\xFE\xFF")) return ReferenceUtf16(bytes.substr(2), true);
   std::u32string text = ReferenceUtf8(bytes, clean);
   if (clean) return text;
-  text.clear();  // the tests' stand-in for the ANSI code page: Latin-1
-  for (unsigned char c : bytes) text += c;
+  text.clear();  // not UTF-8: Latin-1, the tests' stand-in for the ANSI code page
+  for (unsigned char b : bytes) text += b;
   return text;
 }
 
-// CR LF, LF and CR end a line; a last line without an end still counts.
-std::vector<std::u32string> ReferenceLines(const std::u32string& text) {
+// CR LF, LF and CR end a line; a last line without an end still counts;
+// only lines that are neither empty nor start with "*" are records.
+std::vector<std::u32string> ReferenceRecords(const std::u32string& text) {
   std::vector<std::u32string> lines(1);
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != U'\r' && text[i] != U'\n') {
@@ -125,11 +110,11 @@ std::vector<std::u32string> ReferenceLines(const std::u32string& text) {
     if (text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
     lines.emplace_back();
   }
-  if (lines.back().empty()) lines.pop_back();
+  std::erase_if(lines, [](const std::u32string& l) { return l.empty() || l[0] == U'*'; });
   return lines;
 }
 
-// A column cut by code points, only spaces trimmed; wchar_t holds a code
+// A column cut by code points, only spaces trimmed; a wchar_t holds a code
 // point where this runs.
 std::wstring ReferenceField(const std::u32string& line, size_t from, size_t length) {
   std::u32string field = from < line.size() ? line.substr(from, length) : std::u32string();
@@ -155,19 +140,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(failure.Code() == wendrake::code::kOverflow);
     overflowed = true;
   }
-
-  std::vector<std::u32string> entries;
-  for (const std::u32string& line : ReferenceLines(ReferenceText(bytes))) {
-    if (!line.empty() && line[0] != U'*') entries.push_back(line);
-  }
-  FUZZ_CHECK(overflowed == (entries.size() > 32767));
-  FUZZ_CHECK(table.size() == (overflowed ? 32768 : entries.size()));
+  // The entry that overflows the counter is in the table already.
+  const std::vector<std::u32string> records = ReferenceRecords(ReferenceText(bytes));
+  FUZZ_CHECK(overflowed == (records.size() > 32767));
+  FUZZ_CHECK(table.size() == (overflowed ? 32768 : records.size()));
   FUZZ_CHECK(list.rows.size() == table.size());
   for (size_t k = 0; k < table.size(); ++k) {
-    FUZZ_CHECK(list.rows[k] == table[k].Name);
-    FUZZ_CHECK(table[k].Name == ReferenceField(entries[k], 0, 15));
-    FUZZ_CHECK(table[k].File1 == ReferenceField(entries[k], 15, 20));
-    FUZZ_CHECK(table[k].File2 == ReferenceField(entries[k], 35, std::u32string::npos));
+    FUZZ_CHECK(list.rows[k] == table[k].Name && table[k].Name == ReferenceField(records[k], 0, 15));
+    FUZZ_CHECK(table[k].File1 == ReferenceField(records[k], 15, 20));
+    FUZZ_CHECK(table[k].File2 == ReferenceField(records[k], 35, std::u32string::npos));
   }
   return 0;
 }

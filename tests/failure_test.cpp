@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
-#include <new>
-#include <stdexcept>
 
 #include "platform/failure.h"
 
@@ -20,7 +18,6 @@ TEST(FailureFromHResult, EveryHResultReadsAsACodeWithAGermanDescriptionAndTheNum
            Case{0x80070005u, true, code::kPermissionDenied, L"anderen Rechten"},
            Case{0x800706BAu, true, code::kCannotCreateObject, L"Objekterstellung"},
            Case{0x800706BAu, false, code::kServerUnavailable, L"Remote-Server"},
-           Case{0x80041234u, false, code::kAutomationError, L"Automatisierungsfehler"},
            Case{0x80004005u, false, code::kAutomationError, L"Automatisierungsfehler"},
        }) {
     const Failure failure = FailureFromHResult(static_cast<int32_t>(c.hr), c.creating);
@@ -28,7 +25,7 @@ TEST(FailureFromHResult, EveryHResultReadsAsACodeWithAGermanDescriptionAndTheNum
     EXPECT_NE(failure.Description().find(c.description), std::wstring::npos) << std::hex << c.hr;
     wchar_t number[16];
     std::swprintf(number, 16, L"(0x%08X)", c.hr);
-    EXPECT_NE(failure.Description().find(number), std::wstring::npos) << std::hex << c.hr;
+    EXPECT_TRUE(failure.Description().ends_with(number)) << std::hex << c.hr;
   }
 }
 
@@ -42,19 +39,12 @@ TEST(FailureFromException, TheObjectsOwnCodeAndDescriptionWin) {
             StandardDescription(code::kTypeMismatch));
 }
 
-// What a catch-all reports: a stray exception must never pass for success.
-TEST(CurrentFailure, OursKeepItsCodeMemoryIsSevenAnythingElseFiftyOne) {
-  const auto codeOf = [](auto thrown) {
-    try {
-      throw thrown;
-    } catch (...) {
-      return CurrentFailure().Code();
-    }
-  };
-  EXPECT_EQ(codeOf(Failure(code::kPathNotFound)), code::kPathNotFound);
-  EXPECT_EQ(codeOf(std::bad_alloc()), code::kOutOfMemory);
-  EXPECT_EQ(codeOf(std::length_error("vector")), code::kInternalError);
-  EXPECT_EQ(codeOf(42), code::kInternalError);
+// The numbers the start-up message shows for the file system's failures.
+TEST(CodeFromSystemError, FileSystemFailuresHaveTheNumbersTheMessagesName) {
+  const std::pair<uint32_t, int32_t> cases[] = {{2, 53},  {3, 76},   {5, 75},    {32, 70},
+                                                {33, 70}, {123, 52}, {1117, 57}, {55, 68},
+                                                {21, 71}, {8, 7},    {0, 51},    {9999, 75}};
+  for (const auto& [error, code] : cases) EXPECT_EQ(CodeFromSystemError(error), code) << error;
 }
 
 }  // namespace

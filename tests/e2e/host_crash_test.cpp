@@ -1,7 +1,7 @@
 // A host that dies mid-call. Wine keeps answering for a killed server's
 // class object until its server restarts, so this runs on its own and the
 // Wine session is restarted after it.
-#include "tests/e2e/handoff_fixture.h"
+#include "tests/e2e/fixtures.h"
 
 namespace wendrake::e2e {
 namespace {

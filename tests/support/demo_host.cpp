@@ -1,8 +1,5 @@
 #include "tests/support/demo_host.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -35,10 +32,6 @@ DemoHost::DemoHost(const std::wstring& options)
 
 DemoHost::~DemoHost() {
   process_.Close(5000);
-  if (testing::Test::HasFailure()) {
-    std::printf("host log:\n");
-    for (const std::string& line : Log()) std::printf("  %s\n", line.c_str());
-  }
   ::DeleteFileW(logPath_.c_str());
 }
 

@@ -3,7 +3,6 @@
 // on stdout):
 //   probe show           the running picker: title, place, size, rows
 //   probe click ROW      clicks the picker's row (0-based) as a user would
-//   probe close          closes the picker as a user would, waits until gone
 //   probe dialog TITLE   the texts of the window whose title starts so, then
 //                        ends its process
 //   probe hold           keeps Wine's desktop in use until it is killed
@@ -42,11 +41,6 @@ int Show(HWND picker) {
   return 0;
 }
 
-int Close(HWND picker) {
-  ::PostMessageW(picker, WM_CLOSE, 0, 0);
-  return WaitFor([] { return PickerWindows().empty(); }) ? 0 : Fail(L"still open");
-}
-
 // A visible top-level window whose title starts with the text (NSIS puts a
 // blank after some captions).
 int Dialog(const std::wstring& title) {
@@ -77,15 +71,14 @@ int wmain(int argc, wchar_t** argv) {
     ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ::Sleep(INFINITE);
   }
-  if (command == L"show" || command == L"click" || command == L"close") {
+  if (command == L"show" || command == L"click") {
     const HWND picker = WaitForTopLevel(0, kPickerClass);
     if (picker == nullptr) return Fail(L"no picker window");
     if (command == L"show") return Show(picker);
-    if (command == L"close") return Close(picker);
     if (argc == 3) {
       Click(RowCentre(ListBoxOf(picker), std::stoi(argv[2])));
       return 0;
     }
   }
-  return Fail(L"usage: probe show | click ROW | close | dialog TITLE | hold");
+  return Fail(L"usage: probe show | click ROW | dialog TITLE | hold");
 }

@@ -1,5 +1,6 @@
-// The parts of ZeploDemoHost, each in a file of its own: the command line, the
-// event log, the registration and the COM objects; main.cpp serves them.
+// The parts of ZeploDemoHost: the command line, the registration and the COM
+// objects, each in a file of its own, and the event log here; main.cpp
+// serves them.
 #pragma once
 
 #include <windows.h>
@@ -46,12 +47,25 @@ std::wstring ParseCommandLine(int count, wchar_t** args, Options& options);
 
 class EventLog {
  public:
-  DWORD Open(const std::wstring& path);          // ERROR_SUCCESS or why not
+  // Appending, and sharing with other writers: several hosts may share one log.
+  DWORD Open(const std::wstring& path) {  // ERROR_SUCCESS or why not
+    file_.Reset(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file_ ? ERROR_SUCCESS : GetLastError();
+  }
   void Write(std::wstring_view line) noexcept {  // once open
     wendrake::e2e::WriteUtf8Line(file_.Get(), line);
   }
-  // "error <what>[: <code>]" in the log and on standard error; returns kFailed.
-  int Fail(const std::wstring& what, unsigned long code = 0) noexcept;
+  // "error <what>[: <code>]" in the log and, as a GUI program has no console
+  // of its own, on the standard error it inherited; returns kFailed.
+  int Fail(const std::wstring& what, unsigned long code = 0) noexcept {
+    wchar_t line[1024] = {};  // as much as wsprintfW writes
+    wsprintfW(line, code ? L"error %ls: 0x%08lX" : L"error %ls", what.c_str(), code);
+    Write(line);
+    wendrake::e2e::WriteUtf8Line(GetStdHandle(STD_ERROR_HANDLE), line);
+    return kFailed;
+  }
 
  private:
   wendrake::FileHandle file_;

@@ -1,9 +1,36 @@
 #pragma once
-// A picker and a demo host, and what the host received from the picker.
+// The picker started from a known desktop, and with a demo host, what the
+// host received from it.
+#include <gtest/gtest.h>
+
 #include "tests/support/demo_host.h"
-#include "tests/e2e/picker_fixture.h"
+#include "tests/support/picker_harness.h"
 
 namespace wendrake::e2e {
+
+// Every test starts from a known desktop: 96 dpi, no stored position, a
+// small catalogue, no picker running; and leaves no picker behind.
+class PickerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CloseAllPickers();
+    SetLogPixels(96);
+    SetStoredValue(L"Left", std::nullopt);
+    SetStoredValue(L"Top", std::nullopt);
+    WriteCatalogue(
+        "* test\r\nAlpha          a1.zpk              a2.zst\r\n"
+        "Beta           b1.zpk              b2.zst\r\n");
+  }
+  void TearDown() override {
+    CloseAllPickers();
+    SetLogPixels(96);
+  }
+
+  static void CloseAllPickers() {
+    for (HWND picker : PickerWindows()) ::PostMessageW(picker, WM_CLOSE, 0, 0);
+    WaitFor([] { return PickerWindows().empty(); }, 5000);
+  }
+};
 
 using Lines = std::vector<std::string>;
 
@@ -51,7 +78,10 @@ class HandOffTest : public PickerTest {
   void ExpectFailureMessage(const std::wstring& text) {
     const HWND box = picker_->WaitForWindow(L"#32770");
     ASSERT_NE(box, nullptr) << "no message";
-    EXPECT_NE(MessageText(box).find(L"Fehler " + text), std::wstring::npos)
+    EXPECT_EQ(WindowText(box), L"VUX-Wendrake");
+    EXPECT_EQ(MessageText(box).rfind(
+                  L"Der Plotter konnte nicht an MORKA \u00FCbergeben werden.\n\nFehler " + text, 0),
+              0u)
         << std::string(MessageText(box).begin(), MessageText(box).end());
     ClickButton(box, IDOK);
     EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
