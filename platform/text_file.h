@@ -1,5 +1,5 @@
 #pragma once
-// Text files read whole, in the encoding they were saved in (TextLines).
+// Text files read whole, decoded as they were saved (DecodeText).
 // Opening never creates the file, and it is closed before the text is used.
 #include <string>
 #include <string_view>
