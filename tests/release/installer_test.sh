@@ -5,9 +5,9 @@
 # picker runs, an upgrade while a picker out of reach runs, the German pages
 # of the uninstaller (the installer's language too), the uninstall, and an
 # upgrade and uninstall in a folder of the administrator's choice while a
-# picker out of reach runs. Every step is judged by its exit
-# code and by what it leaves on the machine, after a restart where one is
-# due: an installer that cannot start at all fails here.
+# picker out of reach runs. Every step is judged by its exit code and by what
+# it leaves on the machine, after a restart where one is due: an installer
+# that cannot start at all fails here.
 #   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
