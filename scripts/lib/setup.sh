@@ -43,7 +43,7 @@ start_display() {
   local n
   for n in $(seq 90 140); do
     [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$BUILD/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$WINE_LOGS/xvfb.log" 2>&1 &
     STARTED_XVFB=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
@@ -52,7 +52,7 @@ start_display() {
     done
     kill "$STARTED_XVFB" 2>/dev/null || true
   done
-  echo "no X display could be started (see build/xvfb.log)" >&2
+  echo "no X display could be started (see $WINE_LOGS/xvfb.log)" >&2
   exit 1
 }
 
@@ -64,7 +64,7 @@ wine_fail() {
 }
 # wine_step DESCRIPTION COMMAND...: runs one step of the Wine set-up.
 wine_step() {
-  local what=$1 log="$BUILD/wine-setup.log" status=0
+  local what=$1 log="$WINE_LOGS/wine-setup.log" status=0
   shift
   "$@" </dev/null >"$log" 2>&1 || status=$?
   ((status == 0)) || wine_fail "$what (exit $status)" "$log"
@@ -72,29 +72,32 @@ wine_step() {
 
 # Started now, or already running under a server of an earlier run.
 rpcss_started() {
-  "$WINE" net start RpcSs </dev/null >"$BUILD/rpcss.log" 2>&1 || grep -qi "already" "$BUILD/rpcss.log"
+  "$WINE" net start RpcSs </dev/null >"$WINE_LOGS/rpcss.log" 2>&1 || grep -qi "already" "$WINE_LOGS/rpcss.log"
+}
+
+create_prefix() {
+  [[ -x "$WINE" ]] || { echo "no 64-bit Wine loader at $WINE (package wine64)" >&2; exit 1; }
+  [[ -f "$WINEPREFIX/system.reg" ]] && return
+  echo "creating Wine prefix in $WINEPREFIX"
+  wine_step "wineboot -i (a new prefix)" "$WINE" wineboot -i
+  # That ran on a server that quits when idle. A persistent one started
+  # before it never ran COM's service (net start RpcSs timed out for
+  # minutes), so the first session ends here.
+  end_wine
 }
 
 start_wine() {
-  [[ -x "$WINE" ]] || { echo "no 64-bit Wine loader at $WINE (package wine64)" >&2; exit 1; }
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    echo "creating Wine prefix in $WINEPREFIX"
-    wine_step "wineboot -i (a new prefix)" "$WINE" wineboot -i
-    # That ran on a server that quits when idle. A persistent one started
-    # before it never ran COM's service (net start RpcSs timed out for
-    # minutes), so the first session ends here.
-    end_wine
-  fi
+  create_prefix
   # A persistent server keeps Wine's helpers off ctest's output pipe, saves
   # each test a server start, and runs the services (RpcSs for COM) booted now.
-  "$WINESERVER" -p </dev/null >"$BUILD/wineserver.log" 2>&1 || (($? == 2)) || # 2: runs already
-    wine_fail "wineserver -p" "$BUILD/wineserver.log"
+  "$WINESERVER" -p </dev/null >"$WINE_LOGS/wineserver.log" 2>&1 || (($? == 2)) || # 2: runs already
+    wine_fail "wineserver -p" "$WINE_LOGS/wineserver.log"
   wine_step "wineboot" "$WINE" wineboot
   # COM started before RpcSs runs hangs. The answer goes to a file: services
   # started now would hold a pipe open.
   local waited=0
   until rpcss_started; do
-    ((waited < 60)) || wine_fail "net start RpcSs" "$BUILD/rpcss.log"
+    ((waited < 60)) || wine_fail "net start RpcSs" "$WINE_LOGS/rpcss.log"
     sleep 2
     waited=$((waited + 2))
   done
@@ -117,7 +120,52 @@ restart_wine() { end_wine; start_wine; hold_desktop; }
 # A restart of Windows: what waits for it (PendingFileRenameOperations) is done.
 reboot_wine() { end_wine; wine_step "wineboot -r" "$WINE" wineboot -r; restart_wine; }
 
+# Lanes (WENDRAKE_LANE in wine-env.sh): every lane but main runs on a copy of
+# the main prefix, made afresh each run while no server uses the original.
+in_lane() { (export WENDRAKE_LANE=$1 && source "$ROOT/scripts/lib/wine-env.sh" && "${@:2}"); }
+start_lanes() {  # start_lanes LANE...: their displays and sessions
+  local lane pids=() status=0
+  create_prefix
+  end_wine
+  for lane in "$@"; do
+    rm -rf "$BUILD/lanes/$lane"
+    mkdir -p "$BUILD/lanes/$lane"
+    [[ $lane == main ]] || cp -a "$WINEPREFIX" "$BUILD/lanes/$lane/prefix"
+    # One after the other: each takes the first free display number.
+    in_lane "$lane" start_display_of_lane
+  done
+  for lane in "$@"; do in_lane "$lane" start_wine & pids+=($!); done
+  for lane in "${pids[@]}"; do wait "$lane" || status=1; done
+  return $status
+}
+start_display_of_lane() {
+  start_display own
+  echo "$DISPLAY" >"$WINE_LOGS/display"
+  echo "$STARTED_XVFB" >"$WINE_LOGS/xvfb.pid"
+}
+stop_lanes() {
+  local lane
+  for lane in "$BUILD"/lanes/*/; do
+    lane=$(basename "$lane")
+    in_lane "$lane" end_wine
+    [[ -f "$BUILD/lanes/$lane/xvfb.pid" ]] && kill "$(<"$BUILD/lanes/$lane/xvfb.pid")" 2>/dev/null
+  done
+  return 0
+}
+
 stop_all() {
   end_wine
   if [[ -n "$STARTED_XVFB" ]]; then kill "$STARTED_XVFB" 2>/dev/null || true; fi
 }
+
+# timed NAME COMMAND...: runs the command and notes in $BUILD/phases.txt when
+# it began and how long it took, counted from the start of the script.
+timed() {
+  local start=$EPOCHREALTIME status=0
+  "${@:2}" || status=$?
+  awk -v n="$1" -v t0="$SCRIPT_START" -v a="$start" -v b="$EPOCHREALTIME" -v s="$status" \
+    'BEGIN { printf "%-16s %6.1f s  (from %5.1f s)%s\n", n, b - a, a - t0, s ? "  FAILED" : "" }' \
+    >>"$BUILD/phases.txt"
+  return $status
+}
+SCRIPT_START=$EPOCHREALTIME

@@ -3,6 +3,15 @@
 # picks the 32-bit loader once 32-bit Wine is installed, which fails outright
 # on a kernel that cannot run 32-bit programs; nothing of ours is 32-bit.
 WINE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+# A lane of scripts/test (WENDRAKE_LANE) is a Wine session with an X display
+# of its own, so that tests of different lanes run at once without sharing a
+# desktop. The main lane keeps the default prefix, which the others copy.
+WINE_LOGS="$WINE_ROOT/build"
+if [[ -n ${WENDRAKE_LANE:-} ]]; then
+  WINE_LOGS="$WINE_ROOT/build/lanes/$WENDRAKE_LANE"
+  [[ $WENDRAKE_LANE == main ]] || export WINEPREFIX="$WINE_LOGS/prefix"
+  if [[ -f $WINE_LOGS/display ]]; then DISPLAY=$(<"$WINE_LOGS/display") && export DISPLAY; fi
+fi
 export WINEPREFIX="${WINEPREFIX:-$WINE_ROOT/build/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
