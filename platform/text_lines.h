@@ -2,12 +2,27 @@
 // Text files as editors save them: the encoding is told from the bytes of
 // the whole file, then the decoded text is split into lines.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace wendrake {
+
+// The most a text file may hold: far beyond any catalogue (136 records and
+// their comments take a few kilobytes), so that something else in its place,
+// a log written there by mistake or a file of zeros after a crash, is refused
+// before it costs memory.
+inline constexpr size_t kTextFileLimit = 1024 * 1024;
+
+// Reads up to `size` bytes into a buffer, returns how many; 0 at the end.
+using ReadBlock = std::function<size_t(char*, size_t)>;
+
+// The bytes of a file whose size is `size`, read block by block. Fails with
+// 6 when the size is above kTextFileLimit, before anything is read, and when
+// the file grows past it while it is read, after the limit and one byte more.
+std::string ReadWithinLimit(uint64_t size, const ReadBlock& read);
 
 // Text in the system's ANSI code page as wide text (Win32 knows the code
 // page; the tests bring a stand-in).

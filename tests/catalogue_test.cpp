@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "catalogue/plotter_table.h"
+#include "platform/failure.h"
 #include "tests/support/catalogue_bytes.h"
 
 namespace wendrake {
@@ -51,6 +53,24 @@ TEST(DecodeText, TellsTheEncodingFromTheFileItself) {
       {"UTF-16 lone surrogates", "\xFE\xFF\xDC\0\0a\xD8\0"s, L"\uFFFDa\uFFFD"},
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeText(c.bytes, Latin1), c.text) << c.what;
+}
+
+// A file of the limit reads whole; a larger one fails before a byte is read,
+// one growing while it is read (a short size, 2 MiB in it) one byte past it.
+TEST(ReadWithinLimit, ReadsAMebibyteAndNotAByteMore) {
+  size_t left = kTextFileLimit, served = 0;
+  const ReadBlock file = [&](char*, size_t size) {
+    size = std::min(size, left);
+    left -= size;
+    served += size;
+    return size;
+  };
+  EXPECT_EQ(ReadWithinLimit(kTextFileLimit, file).size(), kTextFileLimit);
+  for (const uint64_t size : {kTextFileLimit + 1, size_t{10}}) {
+    left = 2 * kTextFileLimit, served = 0;
+    EXPECT_THROW(ReadWithinLimit(size, file), Failure);  // 6, as the failed start shows
+    EXPECT_EQ(served, size == 10 ? kTextFileLimit + 1 : 0);
+  }
 }
 
 // Columns 1-15, 16-35 and 36 on, counted in characters; only spaces trimmed.
