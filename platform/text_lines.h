@@ -33,8 +33,14 @@ using AnsiDecoder = std::function<std::wstring(std::string_view)>;
 // big-endian; there a malformed sequence, a lone surrogate or an odd last
 // byte becomes U+FFFD and the rest reads on. Without a mark the text is
 // UTF-8 when all of it is well-formed UTF-8 (no overlong forms, no encoded
-// surrogates, nothing past U+10FFFF), else ANSI: no ANSI text with a byte
-// above 127 is well-formed UTF-8, and ASCII reads the same either way.
+// surrogates, nothing past U+10FFFF), else ANSI. ASCII reads the same either
+// way. In UTF-8 a byte from 128 to 191 only continues a character and one
+// from 192 up must be followed by such a byte, so ANSI text reads as ANSI
+// once an umlaut (192 up) is followed by a letter, a digit, a blank or
+// another umlaut, or a character such as the euro sign or a dash (128 to
+// 191) follows an ASCII one. ANSI text whose every byte above 127 happens to
+// form UTF-8, as "\xC3\xA4" does (two characters in Windows-1252), reads as
+// UTF-8.
 // Characters beyond U+FFFF are surrogate pairs where wchar_t has 16 bits.
 std::wstring DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi);
 
