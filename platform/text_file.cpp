@@ -23,20 +23,23 @@ std::wstring FromAnsi(std::string_view text) {
 }
 
 std::wstring ReadTextFile(const std::wstring& path) {
+  // An editor or a spreadsheet may keep the file open for writing while the
+  // administrator works; the picker reads it all the same.
   const FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) ThrowSystemError(::GetLastError());
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size)) ThrowSystemError(::GetLastError());
   // The encoding is told from the whole file, so all of it is read first.
-  std::string bytes;
-  std::string block(64 * 1024, '\0');
-  DWORD read = 0;
-  do {
-    if (!::ReadFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &read, nullptr)) {
-      ThrowSystemError(::GetLastError());
-    }
-    bytes.append(block, 0, read);
-  } while (read > 0);
+  const std::string bytes =
+      ReadWithinLimit(static_cast<uint64_t>(size.QuadPart), [&](char* buffer, size_t wanted) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), buffer, static_cast<DWORD>(wanted), &read, nullptr)) {
+          ThrowSystemError(::GetLastError());
+        }
+        return static_cast<size_t>(read);
+      });
   return DecodeText(bytes, FromAnsi);
 }
 

@@ -11,7 +11,8 @@ namespace wendrake {
 std::wstring FromAnsi(std::string_view text);
 
 // The decoded text of the file. Fails with 53 when the file is missing, 76
-// when its folder is, or the code of any other system error.
+// when its folder is, 6 when it holds more than kTextFileLimit bytes, or the
+// code of any other system error.
 std::wstring ReadTextFile(const std::wstring& path);
 
 }  // namespace wendrake

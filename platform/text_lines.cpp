@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/failure.h"
+
 namespace wendrake {
 namespace {
 
@@ -88,6 +90,20 @@ void DecodeUtf16(std::string_view bytes, bool bigEndian, std::wstring& text) {
 }
 
 }  // namespace
+
+std::string ReadWithinLimit(uint64_t size, const ReadBlock& read) {
+  if (size > kTextFileLimit) throw Failure(code::kOverflow);
+  constexpr size_t kBlock = 64 * 1024;
+  std::string bytes;
+  for (;;) {
+    const size_t had = bytes.size();
+    bytes.resize(std::min(had + kBlock, kTextFileLimit + 1));
+    const size_t got = read(bytes.data() + had, bytes.size() - had);
+    bytes.resize(had + got);
+    if (got == 0) return bytes;
+    if (bytes.size() > kTextFileLimit) throw Failure(code::kOverflow);
+  }
+}
 
 std::wstring DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
   std::wstring text;

@@ -1,3 +1,4 @@
+#include "platform/text_lines.h"
 #include "tests/e2e/fixtures.h"
 
 namespace wendrake::e2e {
@@ -7,7 +8,7 @@ std::wstring CataloguePath() {
   return CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
 }
 
-enum class Place { kNoFolder, kNoFile, kFolderInstead, kLocked, kTooMany };
+enum class Place { kNoFolder, kNoFile, kFolderInstead, kLocked, kTooMany, kTooLarge };
 
 struct FailedStartCase {
   const char* name;
@@ -46,6 +47,7 @@ TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) 
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       break;
     case Place::kTooMany: WriteCatalogue(NumberedCatalogue(137)); break;
+    case Place::kTooLarge: WriteCatalogue(std::string(kTextFileLimit + 1, '\0')); break;
   }
   Process picker = StartPicker();
   const HWND box = picker.WaitForWindow(L"#32770");
@@ -72,6 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailedStartCase{"FileLockedByAnotherProgramIs70", Place::kLocked,
                                       L"Load_Error", L"Load_Error! Error number:70"},
                       FailedStartCase{"Records137OverflowTheListHeight", Place::kTooMany,
+                                      L"Load_Error", L"Load_Error! Error number:6"},
+                      FailedStartCase{"ZerosOfMoreThanOneMebibyteAre6", Place::kTooLarge,
                                       L"Load_Error", L"Load_Error! Error number:6"}),
     [](const auto& info) { return std::string(info.param.name); });
 

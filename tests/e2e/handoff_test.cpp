@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/text_lines.h"
 #include "tests/e2e/fixtures.h"
 
 namespace wendrake::e2e {
@@ -49,41 +50,51 @@ std::string Encoded(const std::wstring& text, UINT codePage) {
                             static_cast<int>(bytes.size()), 0, 0)));
   return bytes;
 }
-// One catalogue saved as ANSI and as UTF-8 with its mark, the two ways the
-// file reaches the decoding (the other encodings are the unit tests'), lists
-// the same rows and hands MORKA the same files: umlauts in names and files,
-// a name of 15 umlauts run straight into its first file, a blank record, a
-// star that is no comment, a tab, a NUL that ends the name as the list shows
-// it, a last line without an end and, in UTF-8, "Łódź".
-TEST_F(HandOffTest, TheCatalogueReadsTheSameAsAnsiAndAsUtf8) {
-  const std::wstring fifteen =
-      L"\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00DF\u00C4\u00D6\u00DC\u00E4"
-      L"\u00F6\u00FC\u00DF\u00C4";
-  const std::wstring lodz = L"\u0141\u00F3d\u017A";
+// One catalogue saved in each encoding Notepad offers lists the same rows and
+// hands MORKA the same files: umlauts and Windows-1252's own characters (0x80
+// to 0x9F in ANSI) in names and files, a name of 15 characters run straight
+// into its first file, a blank record, a star that is no comment, character 26
+// and a tab as ordinary characters, a NUL that ends the name as the list
+// shows it, a last line without an end and, beyond ANSI, "Łódź". Every file is
+// held open for writing, as an editor keeps it; one is exactly the size limit.
+TEST_F(HandOffTest, TheCatalogueReadsTheSameInEveryEncoding) {
+  ASSERT_EQ(::GetACP(), 1252u);  // the ANSI code page of a German system
+  const std::wstring euro = L"Preis \u20AC \u201EA\u201C \u2013 2", lodz = L"\u0141\u00F3d\u017A";
+  const std::wstring files[][2] = {
+      {L"\u20AC\u201E\u2013\u00F6.zpk", L"\u201Egr\u00FC\u00DF\u201C.zst"},
+      {lodz + L".zpk", lodz + L".zst"}};
   const std::wstring ansi =
       L"* Plotter \u2013 Stand 12/2026\r\n"
       L"Gr\u00F6\u00DFe A3       pl\u00F6t.zpk            f\u00E4rbe.zst\r\n" +
-      fifteen + L"\u00FCber.zpk            gr\u00FC\u00DF.zst\r\n\r\n   \n *Stern\r" +
-      L"K\tA3\r\nNul\0shown"s;
+      euro + files[0][0] + L"            " + files[0][1] +
+      L"\r\n\r\n   \n *Stern\rSub\x1AZ\r\nK\tA3\r\nNul\0shown"s;
+  const std::wstring all =
+      ansi + L"\r\n" + lodz + L"           " + files[1][0] + L"            " + files[1][1];
+  const std::string utf8 = Encoded(all, CP_UTF8);
+  // ANSI, UTF-8 with its mark and without, after a comment up to the limit
+  // (many read blocks), UTF-16 LE.
+  const std::string saved[] = {
+      Encoded(ansi, 1252), "\xEF\xBB\xBF" + utf8,
+      std::string(kTextFileLimit - utf8.size() - 2, '*') + "\r\n" + utf8,
+      "\xFF\xFE" + std::string(reinterpret_cast<const char*>(all.data()), all.size() * 2)};
+  const std::vector<std::wstring> rows = {L"Gr\u00F6\u00DFe A3", euro,     L"",    L"*Stern",
+                                          L"Sub\x1AZ",           L"K\tA3", L"Nul", lodz};
   DemoHost host;
   Lines expected;
-  for (const bool utf8 : {false, true}) {
-    WriteCatalogue(utf8 ? "\xEF\xBB\xBF" + Encoded(ansi + L"\r\n" + lodz + L"           " + lodz +
-                                                       L".zpk            " + lodz + L".zst",
-                                                   CP_UTF8)
-                        : Encoded(ansi, CP_ACP));
+  for (const std::string& bytes : saved) {
+    WriteCatalogue(bytes);
+    const FileHandle editor(::CreateFileW((CatalogueFolder() + L"\\ZEPLO_Plotter.txt").c_str(),
+                                          GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(editor);
     ASSERT_NE(StartPickerWindow(), nullptr);
-    std::vector<std::wstring> rows = {
-        L"Gr\u00F6\u00DFe A3", fifteen, L"", L"*Stern", L"K\tA3", L"Nul"};
-    if (utf8) rows.push_back(lodz);
-    EXPECT_EQ(ListRows(list_), rows) << utf8;
-    for (const int row : {1, 6}) {
-      if (row >= static_cast<int>(rows.size())) break;
+    const int shown = static_cast<int>(rows.size()) - (&bytes == saved);  // no Łódź in ANSI
+    EXPECT_EQ(ListRows(list_), std::vector(rows.begin(), rows.begin() + shown)) << &bytes - saved;
+    for (const int row : {1, 7}) {
+      if (row >= shown) break;
       ClickRow(row);
       const Lines next =
-          row == 1
-              ? HandOff(Encoded(L"\u00FCber.zpk", CP_UTF8), Encoded(L"gr\u00FC\u00DF.zst", CP_UTF8))
-              : HandOff(Encoded(lodz + L".zpk", CP_UTF8), Encoded(lodz + L".zst", CP_UTF8));
+          HandOff(Encoded(files[row / 7][0], CP_UTF8), Encoded(files[row / 7][1], CP_UTF8));
       expected.insert(expected.end(), next.begin(), next.end());
       ASSERT_TRUE(host.WaitForLines("released", expected.size() / 4));
     }

@@ -13,9 +13,8 @@
 namespace wendrake {
 
 inline std::wstring Latin1(std::string_view bytes) {
-  std::wstring wide;
-  for (unsigned char c : bytes) wide += static_cast<wchar_t>(c);
-  return wide;
+  const auto* first = reinterpret_cast<const unsigned char*>(bytes.data());
+  return std::wstring(first, first + bytes.size());
 }
 
 struct Rows {
