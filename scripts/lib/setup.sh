@@ -125,6 +125,7 @@ reboot_wine() { end_wine; wine_step "wineboot -r" "$WINE" wineboot -r; restart_w
 in_lane() { (export WENDRAKE_LANE=$1 && source "$ROOT/scripts/lib/wine-env.sh" && "${@:2}"); }
 start_lanes() {  # start_lanes LANE...: their displays and sessions
   local lane pids=() status=0
+  stop_lanes  # of a run that broke off
   create_prefix
   end_wine
   for lane in "$@"; do
