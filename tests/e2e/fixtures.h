@@ -15,8 +15,7 @@ class PickerTest : public ::testing::Test {
   void SetUp() override {
     CloseAllPickers();
     SetLogPixels(96);
-    SetStoredValue(L"Left", std::nullopt);
-    SetStoredValue(L"Top", std::nullopt);
+    SetStoredPosition(std::nullopt, std::nullopt);
     WriteCatalogue(
         "* test\r\nAlpha          a1.zpk              a2.zst\r\n"
         "Beta           b1.zpk              b2.zst\r\n");
@@ -27,9 +26,31 @@ class PickerTest : public ::testing::Test {
   }
 
   static void CloseAllPickers() {
-    for (HWND picker : PickerWindows()) ::PostMessageW(picker, WM_CLOSE, 0, 0);
-    WaitFor([] { return PickerWindows().empty(); }, 5000);
+    for (HWND picker : TopLevelWindows(0, kPickerClass)) ::PostMessageW(picker, WM_CLOSE, 0, 0);
+    WaitFor([] { return TopLevelWindows(0, kPickerClass).empty(); }, 5000);
   }
+  static void SetStoredPosition(const std::optional<std::wstring>& left,
+                                const std::optional<std::wstring>& top) {
+    SetStoredValue(L"Left", left);
+    SetStoredValue(L"Top", top);
+  }
+  static void ExpectStoredPosition(const wchar_t* left, const wchar_t* top) {
+    EXPECT_EQ(StoredValue(L"Left"), left);
+    EXPECT_EQ(StoredValue(L"Top"), top);
+  }
+
+  // Starts a picker (ending the one started before) and returns its window.
+  HWND StartPickerWindow() {
+    picker_.emplace(StartPicker());
+    window_ = picker_->WaitForWindow(kPickerClass);
+    list_ = ListBoxOf(window_);
+    return window_;
+  }
+  void ClickRow(int row) { Click(RowCentre(list_, row)); }
+
+  std::optional<Process> picker_;
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
 };
 
 using Lines = std::vector<std::string>;
@@ -61,15 +82,6 @@ class HandOffTest : public PickerTest {
         "NoStyle        n1.zpk\r\n");
   }
 
-  HWND StartPickerWindow() {
-    picker_.emplace(StartPicker());
-    window_ = picker_->WaitForWindow(kPickerClass);
-    list_ = ListBoxOf(window_);
-    return window_;
-  }
-
-  void ClickRow(int row) { Click(RowCentre(list_, row)); }
-
   LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
 
   // Expects the picker's failure message, "Fehler " followed by `text` (the
@@ -88,10 +100,6 @@ class HandOffTest : public PickerTest {
     EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";
     EXPECT_TRUE(::IsWindowVisible(window_));
   }
-
-  std::optional<Process> picker_;
-  HWND window_ = nullptr;
-  HWND list_ = nullptr;
 };
 
 }  // namespace wendrake::e2e

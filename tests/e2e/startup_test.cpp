@@ -16,11 +16,10 @@ TEST_F(Startup, FramelessTopmostWindow85PixelsWideWithARowPerPlotterUpTo136) {
        {Case{96, 0, 16, 20}, Case{96, 5, 16, 20}, Case{96, 136, 16, 20}, Case{120, 3, 20, 25}}) {
     SetLogPixels(c.dpi);
     WriteCatalogue(NumberedCatalogue(c.count));
-    Process picker = StartPicker();
-    const HWND window = picker.WaitForWindow(kPickerClass);
+    const HWND window = StartPickerWindow();
     ASSERT_NE(window, nullptr) << c.count;
     const RECT outer = WindowRect(window);
-    const RECT list = WindowRect(ListBoxOf(window));
+    const RECT list = WindowRect(list_);
     EXPECT_EQ(WindowText(window), L"VUX-Wendrake");
     EXPECT_EQ(ClientRect(window).right, 85);
     EXPECT_EQ(outer.right - outer.left, 85);  // no frame: outer and inner agree
@@ -28,10 +27,10 @@ TEST_F(Startup, FramelessTopmostWindow85PixelsWideWithARowPerPlotterUpTo136) {
     EXPECT_EQ(list.right - list.left, 73);
     EXPECT_EQ(list.bottom - list.top, c.count * c.row);
     EXPECT_EQ(outer.bottom - outer.top, c.count * c.row + c.border);
-    EXPECT_EQ(ListRows(ListBoxOf(window)).size(), static_cast<size_t>(c.count));
+    EXPECT_EQ(ListRows(list_).size(), static_cast<size_t>(c.count));
     EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(::GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
-    EXPECT_EQ(picker.Close(), 0u);
+    EXPECT_EQ(picker_->Close(), 0u);
   }
 }
 
@@ -41,8 +40,7 @@ bool IsRed(COLORREF c) {
 
 TEST_F(Startup, BackgroundStretchesToTheFullHeightStripAndCloseMarkShowAndSurviveRepaints) {
   WriteCatalogue(NumberedCatalogue(5));
-  Process picker = StartPicker();
-  const HWND window = picker.WaitForWindow(kPickerClass);
+  const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);
   const LONG bottom = ClientRect(window).bottom - 1;
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
@@ -68,7 +66,7 @@ TEST_F(Startup, BackgroundStretchesToTheFullHeightStripAndCloseMarkShowAndSurviv
 TEST_F(Startup, EightCopiesStartedAtOnceLeaveExactlyOneWindowAndStoreNothing) {
   std::vector<Process> copies;
   for (int i = 0; i < 8; ++i) copies.push_back(StartPicker());
-  ASSERT_TRUE(WaitFor([] { return PickerWindows().size() == 1; }, 20000));
+  ASSERT_TRUE(WaitFor([] { return TopLevelWindows(0, kPickerClass).size() == 1; }, 20000));
   int ended = 0;
   for (Process& copy : copies) {
     if (copy.WaitForExit(5000) == 0u) {
@@ -78,7 +76,7 @@ TEST_F(Startup, EightCopiesStartedAtOnceLeaveExactlyOneWindowAndStoreNothing) {
   }
   EXPECT_EQ(ended, 7);
   ::Sleep(500);
-  EXPECT_EQ(PickerWindows().size(), 1u);
+  EXPECT_EQ(TopLevelWindows(0, kPickerClass).size(), 1u);
   EXPECT_FALSE(StoredValue(L"Left")) << "a copy that ended stored a position";
 }
 
@@ -92,14 +90,11 @@ TEST_F(Startup, PlacesTheWindowAtTheStoredCornerOrByTheCentreRule) {
   };
   for (const Case& c : {Case{std::nullopt, std::nullopt, centre},
                         Case{L"-600", L"-150", {-40, -10}}, Case{L"-2500", L"0", centre}}) {
-    SetStoredValue(L"Left", c.left);
-    SetStoredValue(L"Top", c.top);
-    Process picker = StartPicker();
-    const HWND window = picker.WaitForWindow(kPickerClass);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(WindowRect(window).left, c.expected.x);
-    EXPECT_EQ(WindowRect(window).top, c.expected.y);
-    EXPECT_EQ(picker.Close(), 0u);
+    SetStoredPosition(c.left, c.top);
+    ASSERT_NE(StartPickerWindow(), nullptr);
+    EXPECT_EQ(WindowRect(window_).left, c.expected.x);
+    EXPECT_EQ(WindowRect(window_).top, c.expected.y);
+    EXPECT_EQ(picker_->Close(), 0u);
   }
 }
 
