@@ -31,12 +31,18 @@ class PickerTest : public ::testing::Test {
   }
   static void SetStoredPosition(const std::optional<std::wstring>& left,
                                 const std::optional<std::wstring>& top) {
-    SetStoredValue(L"Left", left);
-    SetStoredValue(L"Top", top);
+    SetRegistryText(HKEY_CURRENT_USER, kPositionKey, L"Left", left);
+    SetRegistryText(HKEY_CURRENT_USER, kPositionKey, L"Top", top);
   }
   static void ExpectStoredPosition(const wchar_t* left, const wchar_t* top) {
     EXPECT_EQ(StoredValue(L"Left"), left);
     EXPECT_EQ(StoredValue(L"Top"), top);
+  }
+
+  using Corner = std::pair<LONG, LONG>;
+  static Corner TopLeft(HWND window) {
+    const RECT r = WindowRect(window);
+    return {r.left, r.top};
   }
 
   // Starts a picker (ending the one started before) and returns its window.
@@ -63,10 +69,9 @@ inline Lines HandOff(const std::string& file1, const std::string& file2) {
 
 // The log without the host's activation notes and the calls it turned away.
 inline Lines Calls(const DemoHost& host) {
-  Lines calls;
-  for (const std::string& line : host.Log()) {
-    if (line != "ready" && line != "activated" && line != "turned away") calls.push_back(line);
-  }
+  Lines calls = host.Log();
+  std::erase_if(calls,
+                [](auto& l) { return l == "ready" || l == "activated" || l == "turned away"; });
   return calls;
 }
 

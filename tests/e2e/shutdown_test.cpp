@@ -7,13 +7,7 @@ namespace {
 constexpr POINT kOnStrip{20, 5};
 constexpr POINT kOnCloseSpot{72, 4};
 
-class Shutdown : public PickerTest {
- protected:
-  static POINT TopLeft(HWND window) {
-    const RECT r = WindowRect(window);
-    return POINT{r.left, r.top};
-  }
-};
+class Shutdown : public PickerTest {};
 
 // Only a left drag moves the window: right, middle and unmoved presses leave
 // it. The close spot ends the program, storing the dragged position, where
@@ -27,17 +21,15 @@ TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowAndTheCloseSpotStoresWhereTo) {
   Drag(from, POINT{from.x + 100, from.y + 50}, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
   Click(from);
   ::Sleep(300);
-  EXPECT_EQ(TopLeft(window).x, 200);
-  EXPECT_EQ(TopLeft(window).y, 100);
+  EXPECT_EQ(TopLeft(window), Corner(200, 100));
   Drag(from, POINT{from.x + 120, from.y + 70});
-  EXPECT_TRUE(WaitFor([&] { return TopLeft(window).x == 320 && TopLeft(window).y == 170; }, 3000))
-      << TopLeft(window).x << "," << TopLeft(window).y;
+  WaitFor([&] { return TopLeft(window) == Corner(320, 170); }, 3000);
+  EXPECT_EQ(TopLeft(window), Corner(320, 170));
   Click(ScreenPoint(window, kOnCloseSpot));
   ASSERT_EQ(picker_->WaitForExit(), 0u);
   ExpectStoredPosition(L"4800", L"2550");
   ASSERT_NE(StartPickerWindow(), nullptr);
-  EXPECT_EQ(TopLeft(window_).x, 320);
-  EXPECT_EQ(TopLeft(window_).y, 170);
+  EXPECT_EQ(TopLeft(window_), Corner(320, 170));
 }
 
 // Alt+F4 stores the position too: a negative one (a monitor left of the
@@ -48,9 +40,8 @@ TEST_F(Shutdown, AltF4StoresANegativeFractionalPosition) {
   SetStoredPosition(L"-382.5", L"757.5");
   const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(TopLeft(window).x, -51);
-  EXPECT_EQ(TopLeft(window).y, 101);
-  SetStoredValue(L"Left", std::nullopt);
+  EXPECT_EQ(TopLeft(window), Corner(-51, 101));
+  SetStoredPosition(std::nullopt, std::nullopt);
   ::SetForegroundWindow(window);
   PressKey(VK_F4, VK_MENU);
   ASSERT_EQ(picker_->WaitForExit(), 0u);

@@ -6,21 +6,30 @@ namespace {
 class Startup : public PickerTest {};
 
 // Rows of 240 twips and a border of 300 twips, at 15 twips a pixel at 96 dpi
-// and 12 at 120 dpi; the width stays 85 pixels.
-TEST_F(Startup, FramelessTopmostWindow85PixelsWideWithARowPerPlotterUpTo136) {
+// and 12 at 120 dpi; the width stays 85 pixels. The top-left corner is the
+// stored one, in twips; by the screen-centre rule without one or when it lies
+// off every monitor. A partly visible window is not pulled in.
+TEST_F(Startup, FramelessTopmost85PixelsWideARowPerPlotterUpTo136AtTheStoredCornerOrCentred) {
+  const Corner centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
   struct Case {
     DWORD dpi;
     int count, row, border;
+    std::optional<std::wstring> left, top;
+    Corner topLeft;
   };
-  for (const Case c :
-       {Case{96, 0, 16, 20}, Case{96, 5, 16, 20}, Case{96, 136, 16, 20}, Case{120, 3, 20, 25}}) {
+  for (const Case& c : {Case{96, 0, 16, 20, L"-2500", L"0", centre},
+                        Case{96, 5, 16, 20, L"-600", L"-150", {-40, -10}},
+                        Case{96, 136, 16, 20, std::nullopt, std::nullopt, centre},
+                        Case{120, 3, 20, 25, std::nullopt, std::nullopt, centre}}) {
     SetLogPixels(c.dpi);
+    SetStoredPosition(c.left, c.top);
     WriteCatalogue(NumberedCatalogue(c.count));
     const HWND window = StartPickerWindow();
     ASSERT_NE(window, nullptr) << c.count;
     const RECT outer = WindowRect(window);
     const RECT list = WindowRect(list_);
     EXPECT_EQ(WindowText(window), L"VUX-Wendrake");
+    EXPECT_EQ(TopLeft(window), c.topLeft);
     EXPECT_EQ(ClientRect(window).right, 85);
     EXPECT_EQ(outer.right - outer.left, 85);  // no frame: outer and inner agree
     EXPECT_TRUE(c.dpi != 96 || list.left - outer.left == 5);
@@ -78,24 +87,6 @@ TEST_F(Startup, EightCopiesStartedAtOnceLeaveExactlyOneWindowAndStoreNothing) {
   ::Sleep(500);
   EXPECT_EQ(TopLevelWindows(0, kPickerClass).size(), 1u);
   EXPECT_FALSE(StoredValue(L"Left")) << "a copy that ended stored a position";
-}
-
-// The stored top-left corner, in twips; the screen-centre rule without one or
-// when it lies off every monitor. A partly visible window is not pulled in.
-TEST_F(Startup, PlacesTheWindowAtTheStoredCornerOrByTheCentreRule) {
-  const POINT centre{::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2};
-  struct Case {
-    std::optional<std::wstring> left, top;
-    POINT expected;
-  };
-  for (const Case& c : {Case{std::nullopt, std::nullopt, centre},
-                        Case{L"-600", L"-150", {-40, -10}}, Case{L"-2500", L"0", centre}}) {
-    SetStoredPosition(c.left, c.top);
-    ASSERT_NE(StartPickerWindow(), nullptr);
-    EXPECT_EQ(WindowRect(window_).left, c.expected.x);
-    EXPECT_EQ(WindowRect(window_).top, c.expected.y);
-    EXPECT_EQ(picker_->Close(), 0u);
-  }
 }
 
 }  // namespace

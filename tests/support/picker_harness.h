@@ -35,9 +35,6 @@ bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
 inline std::optional<std::wstring> StoredValue(const wchar_t* name) {
   return RegistryText(HKEY_CURRENT_USER, kPositionKey, name);
 }
-inline void SetStoredValue(const wchar_t* name, const std::optional<std::wstring>& value) {
-  SetRegistryText(HKEY_CURRENT_USER, kPositionKey, name, value);
-}
 // The DPI the next process sees.
 void SetLogPixels(DWORD dpi);
 
@@ -50,7 +47,6 @@ class Process {
   Process(Process&&) noexcept = default;
   ~Process() { Kill(); }  // a process still running is killed
 
-  DWORD Id() const { return id_; }
   HANDLE Handle() const { return process_.Get(); }
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
