@@ -3,6 +3,7 @@
 // bytes, code points decoded one at a time, lines split and columns cut in
 // code points. The input's first byte picks a byte-order mark to put before
 // the rest (none, UTF-8, UTF-16 LE or BE), so that every encoding is reached.
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,12 +25,9 @@ namespace {
 // surrogate and not past U+10FFFF, and that code point.
 bool Valid(std::string_view s, char32_t& c) {
   const auto lead = static_cast<unsigned char>(s[0]);
-  const size_t length = lead < 0x80   ? 1
-                        : lead < 0xC0 ? 0
-                        : lead < 0xE0 ? 2
-                        : lead < 0xF0 ? 3
-                        : lead < 0xF8 ? 4
-                                      : 0;
+  // The lead byte's leading ones give the length: none for ASCII, 2 to 4 for a lead.
+  const int ones = std::countl_one(lead);
+  const size_t length = ones == 0 ? 1 : ones >= 2 && ones <= 4 ? ones : 0;
   if (length != s.size()) return false;
   c = length == 1 ? lead : lead & (0x7F >> length);
   for (size_t i = 1; i < length; ++i) {
