@@ -112,6 +112,12 @@ std::vector<std::u32string> ReferenceRecords(const std::u32string& text) {
   return lines;
 }
 
+// The picker's list: it keeps its rows.
+struct Rows {
+  std::vector<std::wstring> rows;
+  void AddRow(const std::wstring& text) { rows.push_back(text); }
+};
+
 // A column cut by code points, only spaces trimmed; a wchar_t holds a code
 // point where this runs.
 std::wstring ReferenceField(const std::u32string& line, size_t from, size_t length) {
@@ -130,10 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes =
       marks[data[0] & 3] + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
   wendrake::PlotterTable table;
-  wendrake::Rows list;
+  Rows list;
   bool overflowed = false;
   try {
-    FUZZ_CHECK(wendrake::ReadCatalogueBytes(bytes, table, list) == static_cast<int>(table.size()));
+    wendrake::TextLines lines(wendrake::DecodeText(bytes, wendrake::Latin1));
+    FUZZ_CHECK(wendrake::ReadPlotterLines(lines, table, list) == static_cast<int>(table.size()));
   } catch (const wendrake::Failure& failure) {
     FUZZ_CHECK(failure.Code() == wendrake::code::kOverflow);
     overflowed = true;

@@ -9,7 +9,8 @@
 namespace wendrake::e2e {
 
 // Every test starts from a known desktop: 96 dpi, no stored position, a
-// small catalogue, no picker running; and leaves no picker behind.
+// small catalogue (duplicate names, a record without its second file), no
+// picker running; and leaves no picker behind.
 class PickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -17,8 +18,11 @@ class PickerTest : public ::testing::Test {
     SetLogPixels(96);
     SetStoredPosition(std::nullopt, std::nullopt);
     WriteCatalogue(
-        "* test\r\nAlpha          a1.zpk              a2.zst\r\n"
-        "Beta           b1.zpk              b2.zst\r\n");
+        "* Name        File1               File2\r\n"
+        "Alpha          a1.zpk              a2.zst\r\n"
+        "Same           s1.zpk              s one.zst\r\n"
+        "Same           t1.zpk              t2.zst\r\n"
+        "NoStyle        n1.zpk\r\n");
   }
   void TearDown() override {
     CloseAllPickers();
@@ -35,8 +39,8 @@ class PickerTest : public ::testing::Test {
     SetRegistryText(HKEY_CURRENT_USER, kPositionKey, L"Top", top);
   }
   static void ExpectStoredPosition(const wchar_t* left, const wchar_t* top) {
-    EXPECT_EQ(StoredValue(L"Left"), left);
-    EXPECT_EQ(StoredValue(L"Top"), top);
+    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kPositionKey, L"Left"), left);
+    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kPositionKey, L"Top"), top);
   }
 
   using Corner = std::pair<LONG, LONG>;
@@ -77,18 +81,6 @@ inline Lines Calls(const DemoHost& host) {
 
 class HandOffTest : public PickerTest {
  protected:
-  void SetUp() override {
-    PickerTest::SetUp();
-    WriteCatalogue(
-        "* Name        File1               File2\r\n"
-        "Alpha          a1.zpk              a2.zst\r\n"
-        "Same           s1.zpk              s one.zst\r\n"
-        "Same           t1.zpk              t2.zst\r\n"
-        "NoStyle        n1.zpk\r\n");
-  }
-
-  LRESULT SelectedRow() const { return ::SendMessageW(list_, LB_GETCURSEL, 0, 0); }
-
   // Expects the picker's failure message, "Fehler " followed by `text` (the
   // code and its colon, perhaps the description), closes it with OK and
   // checks the picker is still there.
@@ -96,10 +88,10 @@ class HandOffTest : public PickerTest {
     const HWND box = picker_->WaitForWindow(L"#32770");
     ASSERT_NE(box, nullptr) << "no message";
     EXPECT_EQ(WindowText(box), L"VUX-Wendrake");
-    EXPECT_EQ(MessageText(box).rfind(
-                  L"Der Plotter konnte nicht an MORKA \u00FCbergeben werden.\n\nFehler " + text, 0),
-              0u)
-        << std::string(MessageText(box).begin(), MessageText(box).end());
+    const std::wstring message = MessageText(box);
+    EXPECT_TRUE(message.starts_with(
+        L"Der Plotter konnte nicht an MORKA \u00FCbergeben werden.\n\nFehler " + text))
+        << message;
     ClickButton(box, IDOK);
     EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
     EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";

@@ -19,7 +19,7 @@ TEST_F(HandOffTest, EachClickHandsTheRowsFilesInOrderActivatesMorkaAndKeepsThePi
   ClickRow(0);
   ASSERT_TRUE(host.WaitForLines("released"));
   EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == host.MainWindow(); }, 5000));
-  EXPECT_EQ(SelectedRow(), 0);
+  EXPECT_EQ(::SendMessageW(list_, LB_GETCURSEL, 0, 0), 0);
   EXPECT_TRUE(::GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
   // Duplicate names hand their own row's files; an empty file still a call.
   size_t handOffs = 1;
@@ -32,7 +32,7 @@ TEST_F(HandOffTest, EachClickHandsTheRowsFilesInOrderActivatesMorkaAndKeepsThePi
   ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == window_; }, 3000));
   PressKey(VK_UP);
   ASSERT_TRUE(host.WaitForLines("released", ++handOffs));
-  EXPECT_EQ(SelectedRow(), 2);
+  EXPECT_EQ(::SendMessageW(list_, LB_GETCURSEL, 0, 0), 2);
   Lines expected = HandOff("a1.zpk", "a2.zst");
   for (const Lines& next : {HandOff("t1.zpk", "t2.zst"), HandOff("s1.zpk", "s one.zst"),
                             HandOff("n1.zpk", ""), HandOff("t1.zpk", "t2.zst")}) {
@@ -193,28 +193,26 @@ class Registration {
     EXPECT_EQ(DemoHost::Run(L"--register " + arguments), 0u);
   }
   ~Registration() {
-    const std::wstring key = std::wstring(L"CLSID\\") + kClassId;
-    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (key + L"\\TypeLib").c_str(), KEY_WOW64_32KEY, 0);
-    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, key.c_str(), KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (kClassKey + L"\\TypeLib").c_str(), KEY_WOW64_32KEY, 0);
+    ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, kClassKey.c_str(), KEY_WOW64_32KEY, 0);
     DemoHost::Run(L"--register");
   }
 
   // Where a 32-bit host's registration names its type library, here without
   // naming its version.
   static void MoveTypeLibraryTo32BitView() {
-    const std::wstring key = std::wstring(L"CLSID\\") + kClassId;
-    const auto library = RegistryText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr);
+    const auto library = RegistryText(HKEY_CLASSES_ROOT, kClassKey + L"\\TypeLib", nullptr);
     ASSERT_TRUE(library);
     for (const wchar_t* name : {L"\\TypeLib", L"\\Version"}) {
-      ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (key + name).c_str(), KEY_WOW64_64KEY, 0);
-      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key + name).c_str());
+      ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (kClassKey + name).c_str(), KEY_WOW64_64KEY, 0);
+      ::RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + kClassKey + name).c_str());
     }
-    ASSERT_TRUE(
-        SetRegistryText(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, library, KEY_WOW64_32KEY));
+    ASSERT_TRUE(SetRegistryText(HKEY_CLASSES_ROOT, kClassKey + L"\\TypeLib", nullptr, library,
+                                KEY_WOW64_32KEY));
   }
 
  private:
-  static constexpr wchar_t kClassId[] = L"{F5A1026D-3148-466E-9023-29C7F821A0DB}";
+  static inline const std::wstring kClassKey = L"CLSID\\{F5A1026D-3148-466E-9023-29C7F821A0DB}";
 };
 
 struct HostCase {

@@ -31,6 +31,12 @@ INPUT Key(WORD virtualKey, DWORD flags) {
   return input;
 }
 
+// An EnumWindows or EnumChildWindows callback that collects every window.
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 POINT CentreOf(const RECT& r) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
@@ -159,12 +165,7 @@ Process StartPicker() {
 
 std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
   std::vector<HWND> windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
   std::erase_if(windows, [&](HWND window) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
@@ -220,14 +221,10 @@ std::wstring MessageText(HWND box) {
 }
 
 std::wstring DialogTexts(HWND dialog) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(&children));
   std::wstring texts;
-  ::EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM param) {
-        *reinterpret_cast<std::wstring*>(param) += WindowText(child) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  for (HWND child : children) texts += WindowText(child) + L"\n";
   return texts;
 }
 

@@ -32,9 +32,6 @@ std::string NumberedCatalogue(int count);
 std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name);
 bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
                      const std::optional<std::wstring>& value, REGSAM view = 0);
-inline std::optional<std::wstring> StoredValue(const wchar_t* name) {
-  return RegistryText(HKEY_CURRENT_USER, kPositionKey, name);
-}
 // The DPI the next process sees.
 void SetLogPixels(DWORD dpi);
 
