@@ -46,9 +46,8 @@ TEST(RoundToInt16, HalvesGoToTheEvenNeighbour) {
 }
 
 TEST(SixteenBitArithmetic, OverflowsFail) {
-  EXPECT_THROW(RoundToInt16(32767.5), Failure);
-  EXPECT_THROW(RoundToInt16(-32769.0), Failure);
-  EXPECT_THROW(RoundToInt16(std::numeric_limits<double>::quiet_NaN()), Failure);
+  for (const double number : {32767.5, -32769.0, std::numeric_limits<double>::quiet_NaN()})
+    EXPECT_THROW(RoundToInt16(number), Failure) << number;
   EXPECT_EQ(CheckedMul16(136, 240), 32640);
   EXPECT_THROW(CheckedMul16(137, 240), Failure);
   EXPECT_EQ(CheckedMul16(0, 240), 0);

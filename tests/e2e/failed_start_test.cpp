@@ -46,13 +46,10 @@ TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) 
   Process picker = StartPicker();
   const HWND box = picker.WaitForWindow(L"#32770");
   ASSERT_NE(box, nullptr) << "no message box";
-  if (c.error == 0) {
-    EXPECT_EQ(WindowText(box), L"Datei \u00F6ffnen_Error");
-    EXPECT_EQ(MessageText(box), L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!");
-  } else {
-    EXPECT_EQ(WindowText(box), L"Load_Error");
-    EXPECT_EQ(MessageText(box), L"Load_Error! Error number:" + std::to_wstring(c.error));
-  }
+  const bool notFound = c.error == 0;
+  EXPECT_EQ(WindowText(box), notFound ? L"Datei \u00F6ffnen_Error" : L"Load_Error");
+  EXPECT_EQ(MessageText(box), notFound ? L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!"
+                                       : L"Load_Error! Error number:" + std::to_wstring(c.error));
   EXPECT_TRUE(picker.Windows(kPickerClass).empty()) << "the picker showed its window";
   ClickButton(box, IDOK);
   EXPECT_TRUE(picker.WaitForExit()) << "still running after OK";

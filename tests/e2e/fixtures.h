@@ -58,6 +58,23 @@ class PickerTest : public ::testing::Test {
   }
   void ClickRow(int row) { Click(RowCentre(list_, row)); }
 
+  // Expects the picker's failure message, "Fehler " followed by `text` (the
+  // code and its colon, perhaps the description), closes it with OK and
+  // checks the picker is still there.
+  void ExpectFailureMessage(const std::wstring& text) {
+    const HWND box = picker_->WaitForWindow(L"#32770");
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_EQ(WindowText(box), L"VUX-Wendrake");
+    const std::wstring message = MessageText(box);
+    EXPECT_TRUE(message.starts_with(
+        L"Der Plotter konnte nicht an MORKA \u00FCbergeben werden.\n\nFehler " + text))
+        << message;
+    ClickButton(box, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
+    EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";
+    EXPECT_TRUE(::IsWindowVisible(window_));
+  }
+
   std::optional<Process> picker_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
@@ -79,24 +96,6 @@ inline Lines Calls(const DemoHost& host) {
   return calls;
 }
 
-class HandOffTest : public PickerTest {
- protected:
-  // Expects the picker's failure message, "Fehler " followed by `text` (the
-  // code and its colon, perhaps the description), closes it with OK and
-  // checks the picker is still there.
-  void ExpectFailureMessage(const std::wstring& text) {
-    const HWND box = picker_->WaitForWindow(L"#32770");
-    ASSERT_NE(box, nullptr) << "no message";
-    EXPECT_EQ(WindowText(box), L"VUX-Wendrake");
-    const std::wstring message = MessageText(box);
-    EXPECT_TRUE(message.starts_with(
-        L"Der Plotter konnte nicht an MORKA \u00FCbergeben werden.\n\nFehler " + text))
-        << message;
-    ClickButton(box, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return picker_->Windows(L"#32770").empty(); }, 5000));
-    EXPECT_FALSE(picker_->WaitForExit(300)) << "the picker ended";
-    EXPECT_TRUE(::IsWindowVisible(window_));
-  }
-};
+using HandOffTest = PickerTest;
 
 }  // namespace wendrake::e2e

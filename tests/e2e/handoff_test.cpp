@@ -173,9 +173,8 @@ TEST_F(BusyHost, AbbrechenBetweenTheFilesSaysThatOnlyTheFirstArrived) {
   ClickButton(question, IDCANCEL);
   HWND note = nullptr;
   ASSERT_TRUE(WaitFor([&] {
-    for (HWND box : picker_->Windows(L"#32770")) {
+    for (HWND box : picker_->Windows(L"#32770"))
       if (MessageText(box).find(L"nur zum Teil") != std::wstring::npos) note = box;
-    }
     return note != nullptr;
   }));
   const std::string second = HostDataPath("a2.zst");
@@ -186,16 +185,24 @@ TEST_F(BusyHost, AbbrechenBetweenTheFilesSaysThatOnlyTheFirstArrived) {
             (Lines{"created live=1", "158 " + HostDataPath("a1.zpk"), "released live=0"}));
 }
 
+struct HostCase {
+  const char* name;
+  std::wstring registration;  // arguments of --register
+  bool thirtyTwoBit;          // the type library named in the 32-bit view alone
+  std::wstring host;          // the options of the host that runs
+  std::wstring failure;       // after "Fehler "; empty: the hand-off succeeds
+  Lines calls;
+  friend void PrintTo(const HostCase& c, std::ostream* os) { *os << c.name; }
+};
+
 // The demo host registered as another release for one test, then as before.
-class Registration {
- public:
-  explicit Registration(const std::wstring& arguments) {
-    EXPECT_EQ(DemoHost::Run(L"--register " + arguments), 0u);
-  }
-  ~Registration() {
+class Host : public HandOffTest, public ::testing::WithParamInterface<HostCase> {
+ protected:
+  void TearDown() override {
     ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, (kClassKey + L"\\TypeLib").c_str(), KEY_WOW64_32KEY, 0);
     ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, kClassKey.c_str(), KEY_WOW64_32KEY, 0);
     DemoHost::Run(L"--register");
+    HandOffTest::TearDown();
   }
 
   // Where a 32-bit host's registration names its type library, here without
@@ -211,21 +218,8 @@ class Registration {
                                 KEY_WOW64_32KEY));
   }
 
- private:
   static inline const std::wstring kClassKey = L"CLSID\\{F5A1026D-3148-466E-9023-29C7F821A0DB}";
 };
-
-struct HostCase {
-  const char* name;
-  std::wstring registration;  // arguments of --register
-  bool thirtyTwoBit;          // the type library named in the 32-bit view alone
-  std::wstring host;          // the options of the host that runs
-  std::wstring failure;       // after "Fehler "; empty: the hand-off succeeds
-  Lines calls;
-  friend void PrintTo(const HostCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class Host : public HandOffTest, public ::testing::WithParamInterface<HostCase> {};
 
 // The picker learns the interface id from the host's registration: a host
 // that lacks the interface its own type library declares shows 13, which a
@@ -236,8 +230,8 @@ class Host : public HandOffTest, public ::testing::WithParamInterface<HostCase> 
 // the front restored.
 TEST_P(Host, IsReachedThroughTheInterfaceItsRegistrationDeclaresOrTheFailureShown) {
   const HostCase& c = GetParam();
-  Registration registration(c.registration);
-  if (c.thirtyTwoBit) Registration::MoveTypeLibraryTo32BitView();
+  ASSERT_EQ(DemoHost::Run(L"--register " + c.registration), 0u);
+  if (c.thirtyTwoBit) MoveTypeLibraryTo32BitView();
   DemoHost host(c.host);
   ASSERT_NE(StartPickerWindow(), nullptr);
   ASSERT_EQ(::IsIconic(host.MainWindow()) != FALSE, c.host.ends_with(L"--minimized"));

@@ -50,9 +50,8 @@ bool DemoHost::WaitForLines(const std::string& prefix, size_t count, DWORD milli
 }
 
 HWND DemoHost::MainWindow() const {
-  for (HWND window : process_.Windows(nullptr, false)) {
+  for (HWND window : process_.Windows(nullptr, false))
     if (WindowText(window).starts_with(L"MORKA")) return window;
-  }
   return nullptr;
 }
 

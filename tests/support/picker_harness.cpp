@@ -23,14 +23,6 @@ void SendMouse(DWORD flags, POINT screen = {}) {
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
 }
 
-INPUT Key(WORD virtualKey, DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.dwFlags = flags;
-  return input;
-}
-
 // An EnumWindows or EnumChildWindows callback that collects every window.
 BOOL CALLBACK Collect(HWND window, LPARAM list) {
   reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
@@ -95,11 +87,9 @@ bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
 std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t value[1024] = {};
   DWORD bytes = sizeof value;
-  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return value;
+  const LSTATUS status =
+      ::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes);
+  return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
 }
 
 void SetLogPixels(DWORD dpi) {
@@ -137,9 +127,8 @@ void Process::Kill() {
 }
 
 std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
-  if (!process_ || ::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0) {
+  if (!process_ || ::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0)
     return std::nullopt;
-  }
   DWORD code = 0;
   ::GetExitCodeProcess(process_.Get(), &code);
   return code;
@@ -250,10 +239,14 @@ void Drag(POINT from, POINT to, DWORD downFlag, DWORD upFlag) {
 }
 
 void PressKey(WORD virtualKey, WORD heldKey) {
-  std::vector<INPUT> inputs{Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP)};
-  if (heldKey != 0) {
-    inputs.insert(inputs.begin(), Key(heldKey, 0));
-    inputs.push_back(Key(heldKey, KEYEVENTF_KEYUP));
+  const WORD keys[] = {heldKey, virtualKey, virtualKey, heldKey};  // down, down, up, up
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < 4; ++i) {
+    if (keys[i] == 0) continue;  // no key held
+    INPUT& input = inputs.emplace_back();
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = keys[i];
+    input.ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));

@@ -100,7 +100,7 @@ POINT ScreenPoint(HWND window, POINT client);
 // Clicks a dialog's button that closes it, as a user does.
 void ClickButton(HWND dialog, int id);
 
-// The colour shown at a client point of a window, as drawn on screen.
+// As drawn on screen.
 COLORREF ScreenPixel(HWND window, POINT client);
 
 }  // namespace wendrake::e2e
