@@ -39,9 +39,8 @@ Sample Launch(const char* side, const std::wstring& exe) {
   const double start = Now();
   Process process = Process::Start(exe);
   std::vector<HWND> windows;
-  while (process.Handle() != nullptr && (windows = process.Windows()).empty()) {
+  while (process.Handle() != nullptr && (windows = process.Windows()).empty())
     Check(!process.WaitForExit(1) && Now() - start < 20000, "a program showed no window");
-  }
   const double shown = Now() - start;
   Check(!windows.empty() && ClassName(windows[0]) != L"#32770", "a program showed no window");
   ::Sleep(300);

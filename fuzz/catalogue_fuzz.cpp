@@ -41,9 +41,8 @@ bool Valid(std::string_view s, char32_t& c) {
 // Whether some valid sequence begins with `prefix`: completed with the lowest
 // continuation bytes to one of up to four bytes.
 bool Begins(std::string prefix) {
-  for (char32_t c = 0; prefix.size() <= 4; prefix += '\x80') {
+  for (char32_t c = 0; prefix.size() <= 4; prefix += '\x80')
     if (Valid(prefix, c)) return true;
-  }
   return false;
 }
 

@@ -164,17 +164,14 @@ def icon():
         rows[y + 1][x] = RED
     rows[14][9:23] = [BLUE] * 14
     box(2, 15, 29, 27, SILVER)                       # plotter body
-    for x in range(3, 29):
-        rows[16][x] = WHITE                          # lit top edge
-        rows[26][x] = DKGREY                         # shaded underside
+    rows[16][3:29] = [WHITE] * 26                    # lit top edge
+    rows[26][3:29] = [DKGREY] * 26                   # shaded underside
     for y in range(16, 27):
         rows[y][28] = DKGREY
-    for x in range(6, 26):
-        rows[18][x] = BLACK                          # paper slot
+    rows[18][6:26] = [BLACK] * 20                    # paper slot
     box(5, 21, 17, 24, DKGREY)                       # pen carriage rail
     box(8, 20, 11, 25, RED)                          # pen head
-    rows[22][24] = LIME                              # power light
-    rows[22][25] = LIME
+    rows[22][24:26] = [LIME, LIME]                   # power light
     box(4, 28, 6, 29, DKGREY)                        # feet
     box(25, 28, 27, 29, DKGREY)
     return rows
