@@ -91,9 +91,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ::SHGetPathFromIDListA(folder, path);
     ::CoTaskMemFree(folder);
   }
-  for (const wchar_t* row : {L"Kaskad R600", L"A3 Farbe", L"PDF Ausgabe", L"Vellum G4"}) {
+  for (const wchar_t* row : {L"Kaskad R600", L"A3 Farbe", L"PDF Ausgabe", L"Vellum G4"})
     ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
-  }
   if (!client) {
     wchar_t left[64] = {};
     DWORD bytes = sizeof left;

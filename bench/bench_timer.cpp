@@ -39,9 +39,8 @@ Sample Launch(const char* side, const std::wstring& exe) {
   const double start = Now();
   Process process = Process::Start(exe);
   std::vector<HWND> windows;
-  while (process.Id() != 0 && (windows = process.Windows()).empty()) {
+  while (process.Handle() != nullptr && (windows = process.Windows()).empty())
     Check(!process.WaitForExit(1) && Now() - start < 20000, "a program showed no window");
-  }
   const double shown = Now() - start;
   Check(!windows.empty() && ClassName(windows[0]) != L"#32770", "a program showed no window");
   ::Sleep(300);
@@ -57,13 +56,9 @@ Sample Launch(const char* side, const std::wstring& exe) {
 // quiet host. Press and release go in one call: the harness's Click paces
 // its steps with pauses that would fall inside the timed span.
 Sample HandOff(const DemoHost& host, Process& actor, const char* side, HWND list, int row) {
-  const auto count = [&](const char* prefix) {
-    const std::vector<std::string> log = host.Log();
-    return std::count_if(log.begin(), log.end(), [&](auto& l) { return l.starts_with(prefix); });
-  };
   MoveMouse(RowCentre(list, row));
   ::Sleep(100);
-  const auto handed = count("159 "), released = count("released");
+  const size_t handed = host.CountLines("159 "), released = host.CountLines("released");
   INPUT press[2] = {};
   press[0].type = press[1].type = INPUT_MOUSE;
   press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -71,8 +66,8 @@ Sample HandOff(const DemoHost& host, Process& actor, const char* side, HWND list
   const double start = Now();
   ::SendInput(2, press, sizeof(INPUT));
   double took = -1;
-  while (took < 0 || count("released") == released) {
-    if (took < 0 && count("159 ") > handed) took = Now() - start;
+  while (took < 0 || host.CountLines("released") == released) {
+    if (took < 0 && host.CountLines("159 ") > handed) took = Now() - start;
     Check(!actor.WaitForExit(1) && Now() - start < 10000, "a hand-off did not reach the host");
   }
   std::printf("  click  %-6s %7.1f ms\n", side, took);
@@ -129,9 +124,8 @@ int wmain(int argc, wchar_t** argv) {
   const HWND clientList = ListBoxOf(client.WaitForWindow(L"WendrakeBenchClient"));
   Process shown = StartPicker();
   const HWND list = ListBoxOf(shown.WaitForWindow(kPickerClass));
-  for (const HWND rows : {list, clientList}) {
+  for (const HWND rows : {list, clientList})
     Check(::SendMessageW(rows, LB_GETCOUNT, 0, 0) >= 2, "a list without two rows");
-  }
   int pickerClicks = 0, clientClicks = 0;
   Compare(
       reps, [&] { return HandOff(host, shown, "picker", list, pickerClicks++ % 2); },

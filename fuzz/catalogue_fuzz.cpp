@@ -3,6 +3,7 @@
 // bytes, code points decoded one at a time, lines split and columns cut in
 // code points. The input's first byte picks a byte-order mark to put before
 // the rest (none, UTF-8, UTF-16 LE or BE), so that every encoding is reached.
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,12 +25,9 @@ namespace {
 // surrogate and not past U+10FFFF, and that code point.
 bool Valid(std::string_view s, char32_t& c) {
   const auto lead = static_cast<unsigned char>(s[0]);
-  const size_t length = lead < 0x80   ? 1
-                        : lead < 0xC0 ? 0
-                        : lead < 0xE0 ? 2
-                        : lead < 0xF0 ? 3
-                        : lead < 0xF8 ? 4
-                                      : 0;
+  // The lead byte's leading ones give the length: none for ASCII, 2 to 4 for a lead.
+  const int ones = std::countl_one(lead);
+  const size_t length = ones == 0 ? 1 : ones >= 2 && ones <= 4 ? ones : 0;
   if (length != s.size()) return false;
   c = length == 1 ? lead : lead & (0x7F >> length);
   for (size_t i = 1; i < length; ++i) {
@@ -43,9 +41,8 @@ bool Valid(std::string_view s, char32_t& c) {
 // Whether some valid sequence begins with `prefix`: completed with the lowest
 // continuation bytes to one of up to four bytes.
 bool Begins(std::string prefix) {
-  for (char32_t c = 0; prefix.size() <= 4; prefix += '\x80') {
+  for (char32_t c = 0; prefix.size() <= 4; prefix += '\x80')
     if (Valid(prefix, c)) return true;
-  }
   return false;
 }
 
@@ -114,6 +111,12 @@ std::vector<std::u32string> ReferenceRecords(const std::u32string& text) {
   return lines;
 }
 
+// The picker's list: it keeps its rows.
+struct Rows {
+  std::vector<std::wstring> rows;
+  void AddRow(const std::wstring& text) { rows.push_back(text); }
+};
+
 // A column cut by code points, only spaces trimmed; a wchar_t holds a code
 // point where this runs.
 std::wstring ReferenceField(const std::u32string& line, size_t from, size_t length) {
@@ -132,10 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes =
       marks[data[0] & 3] + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
   wendrake::PlotterTable table;
-  wendrake::Rows list;
+  Rows list;
   bool overflowed = false;
   try {
-    FUZZ_CHECK(wendrake::ReadCatalogueBytes(bytes, table, list) == static_cast<int>(table.size()));
+    wendrake::TextLines lines(wendrake::DecodeText(bytes, wendrake::Latin1));
+    FUZZ_CHECK(wendrake::ReadPlotterLines(lines, table, list) == static_cast<int>(table.size()));
   } catch (const wendrake::Failure& failure) {
     FUZZ_CHECK(failure.Code() == wendrake::code::kOverflow);
     overflowed = true;

@@ -9,30 +9,24 @@ namespace wendrake {
 namespace {
 
 TEST(TextToNumber, ReadsTheLeadingNumberSkippingBlanksAndStopsAtTheFirstOtherCharacter) {
-  EXPECT_EQ(TextToNumber(L"1234,5"), 1234.0);
-  EXPECT_EQ(TextToNumber(L" -12.5e1x"), -125.0);
+  // No number reads as 0; an exponent counts only with digits.
+  const std::pair<const wchar_t*, double> cases[] = {
+      {L"1234,5", 1234.0}, {L" -12.5e1x", -125.0},
+      {L"757.5", 757.5},   {L"+7", 7.0},
+      {L".5", 0.5},        {L"3D2", 300.0},
+      {L"", 0.0},          {L"abc", 0.0},
+      {L"-", 0.0},         {L"NaN", 0.0},
+      {L"2e", 2.0},        {L"2e+", 2.0},
+      {L"2E-1", 0.2},      {L"1.234568E+07", 12345680.0}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(TextToNumber(text), number) << text;
   EXPECT_EQ(TextToNumber(L" 1 2\t3\n4 "), 1234.0);
-  EXPECT_EQ(TextToNumber(L"757.5"), 757.5);
-  EXPECT_EQ(TextToNumber(L"+7"), 7.0);
-  EXPECT_EQ(TextToNumber(L".5"), 0.5);
-  EXPECT_EQ(TextToNumber(L"3D2"), 300.0);
-  EXPECT_EQ(TextToNumber(L"1.234568E+07"), 12345680.0);
-  for (const wchar_t* none : {L"", L"abc", L"-", L"NaN"}) EXPECT_EQ(TextToNumber(none), 0.0);
-  // An exponent counts only with digits.
-  EXPECT_EQ(TextToNumber(L"2e"), 2.0);
-  EXPECT_EQ(TextToNumber(L"2e+"), 2.0);
-  EXPECT_EQ(TextToNumber(L"2E-1"), 0.2);
 }
 
 TEST(SingleToText, SevenSignificantDigitsAndAPoint) {
-  EXPECT_EQ(SingleToText(2500.0f), L"2500");
-  EXPECT_EQ(SingleToText(757.5f), L"757.5");
-  EXPECT_EQ(SingleToText(-15.0f), L"-15");
-  EXPECT_EQ(SingleToText(1e-3f), L"0.001");
-  EXPECT_EQ(SingleToText(0.0f), L"0");
-  EXPECT_EQ(SingleToText(-0.0f), L"0");
-  EXPECT_EQ(SingleToText(12345678.0f), L"1.234568E+07");
-  EXPECT_EQ(SingleToText(0.1f), L"0.1");
+  const std::pair<float, const wchar_t*> cases[] = {
+      {2500.0f, L"2500"}, {757.5f, L"757.5"}, {-15.0f, L"-15"}, {1e-3f, L"0.001"},
+      {0.0f, L"0"},       {-0.0f, L"0"},      {0.1f, L"0.1"},   {12345678.0f, L"1.234568E+07"}};
+  for (const auto& [number, text] : cases) EXPECT_EQ(SingleToText(number), text) << number;
 }
 
 TEST(SingleToText, EveryTwipsPositionOfAPixelGridReadsBackExactly) {
@@ -46,19 +40,14 @@ TEST(SingleToText, EveryTwipsPositionOfAPixelGridReadsBackExactly) {
 }
 
 TEST(RoundToInt16, HalvesGoToTheEvenNeighbour) {
-  EXPECT_EQ(RoundToInt16(7.5), 8);
-  EXPECT_EQ(RoundToInt16(12.5), 12);
-  EXPECT_EQ(RoundToInt16(-2.5), -2);
-  EXPECT_EQ(RoundToInt16(15.0), 15);
-  EXPECT_EQ(RoundToInt16(0.4), 0);
-  EXPECT_EQ(RoundToInt16(32767.4), 32767);
-  EXPECT_EQ(RoundToInt16(-32768.5), -32768);
+  const std::pair<double, int16_t> cases[] = {
+      {7.5, 8}, {12.5, 12}, {-2.5, -2}, {15.0, 15}, {0.4, 0}, {32767.4, 32767}, {-32768.5, -32768}};
+  for (const auto& [number, rounded] : cases) EXPECT_EQ(RoundToInt16(number), rounded) << number;
 }
 
 TEST(SixteenBitArithmetic, OverflowsFail) {
-  EXPECT_THROW(RoundToInt16(32767.5), Failure);
-  EXPECT_THROW(RoundToInt16(-32769.0), Failure);
-  EXPECT_THROW(RoundToInt16(std::numeric_limits<double>::quiet_NaN()), Failure);
+  for (const double number : {32767.5, -32769.0, std::numeric_limits<double>::quiet_NaN()})
+    EXPECT_THROW(RoundToInt16(number), Failure) << number;
   EXPECT_EQ(CheckedMul16(136, 240), 32640);
   EXPECT_THROW(CheckedMul16(137, 240), Failure);
   EXPECT_EQ(CheckedMul16(0, 240), 0);

@@ -8,13 +8,12 @@
 namespace wendrake {
 namespace {
 
-std::optional<std::pair<float, float>> Read(const std::wstring& left, const std::wstring& top) {
-  const std::optional<TwipsPoint> p = StoredPosition(left, top);
-  if (!p) return std::nullopt;
-  return std::make_pair(p->Left, p->Top);
-}
-
 using Point = std::optional<std::pair<float, float>>;
+
+Point Read(const std::wstring& left, const std::wstring& top) {
+  const std::optional<TwipsPoint> p = StoredPosition(left, top);
+  return p ? Point({p->Left, p->Top}) : std::nullopt;
+}
 
 // What earlier runs, other locales and hands may have left in the store.
 TEST(StoredPosition, ReadsWhatTheStoreHoldsAndFallsBackToTheCentreRuleOnlyWithoutUsableLeft) {

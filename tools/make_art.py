@@ -27,7 +27,7 @@ def bitmap_info(w, h, bpp, image_bytes, colours):
                        2835, 2835, colours, 0)
 
 
-def write_bmp8(name, rows):
+def bmp8(rows):
     """rows: top-down list of lists of (r, g, b)."""
     h, w = len(rows), len(rows[0])
     palette = sorted({c for row in rows for c in row})
@@ -38,15 +38,13 @@ def write_bmp8(name, rows):
     pixels = b"".join(bytes(index[c] for c in row).ljust(stride, b"\0")
                       for row in reversed(rows))  # DIBs are stored bottom-up
     offset = 14 + 40 + 256 * 4
-    data = (b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    return (b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
             + bitmap_info(w, h, 8, len(pixels), 256)
             + b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
             + pixels)
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
 
 
-def write_icon4(name, rows, hotspot=None):
+def icon4(rows, hotspot=None):
     """32x32 4-bpp VGA image; None pixels are transparent.
 
     A hotspot makes it a cursor: .cur is the .ico layout with type 2 and
@@ -66,11 +64,9 @@ def write_icon4(name, rows, hotspot=None):
             + b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
             + xor + mask)
     kind, f1, f2 = (1, 1, 4) if hotspot is None else (2, *hotspot)
-    data = (struct.pack("<HHH", 0, kind, 1)
+    return (struct.pack("<HHH", 0, kind, 1)
             + struct.pack("<BBBBHHII", w, h, 16, 0, f1, f2, len(body), 22)
             + body)
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
 
 
 def background():
@@ -85,16 +81,14 @@ def background():
     columns[83] = (148, 156, 168)                    # raised bevel, shaded side
     columns[4] = (132, 140, 152)                     # groove the list box sits in
     columns[79] = (240, 243, 247)
-    for x in range(5, 79):                           # faint hollow under the list
-        columns[x] = (196, 202, 211)
+    columns[5:79] = [(196, 202, 211)] * 74           # faint hollow under the list
     return [list(columns) for _ in range(65)]
 
 
 def title_strip():
     base, dot, dip = (58, 68, 90), (150, 166, 196), (36, 42, 58)
     rows = [[base] * 85 for _ in range(11)]
-    for x in range(85):
-        rows[10][x] = dip                            # seam to the face below
+    rows[10] = [dip] * 85                            # seam to the face below
     for y in range(11):
         rows[y][0] = rows[y][84] = dip
     # Staggered embossed dots: a lit pixel with a shadow below-right reads
@@ -108,8 +102,7 @@ def title_strip():
     # Close button: plate x 68..77, X x 69..76 / y 1..7, centred in the
     # clickable box x 67..78, y 0..8.
     for y in range(0, 9):
-        for x in range(68, 78):
-            rows[y][x] = (92, 104, 130)
+        rows[y][68:78] = [(92, 104, 130)] * 10
     red = (226, 44, 40)
     for i in range(7):
         for x in (69 + i, 70 + i, 76 - i, 75 - i):
@@ -169,20 +162,16 @@ def icon():
     for x, y in trace:
         rows[y][x] = RED
         rows[y + 1][x] = RED
-    for x in range(9, 23):
-        rows[14][x] = BLUE
+    rows[14][9:23] = [BLUE] * 14
     box(2, 15, 29, 27, SILVER)                       # plotter body
-    for x in range(3, 29):
-        rows[16][x] = WHITE                          # lit top edge
-        rows[26][x] = DKGREY                         # shaded underside
+    rows[16][3:29] = [WHITE] * 26                    # lit top edge
+    rows[26][3:29] = [DKGREY] * 26                   # shaded underside
     for y in range(16, 27):
         rows[y][28] = DKGREY
-    for x in range(6, 26):
-        rows[18][x] = BLACK                          # paper slot
+    rows[18][6:26] = [BLACK] * 20                    # paper slot
     box(5, 21, 17, 24, DKGREY)                       # pen carriage rail
     box(8, 20, 11, 25, RED)                          # pen head
-    rows[22][24] = LIME                              # power light
-    rows[22][25] = LIME
+    rows[22][24:26] = [LIME, LIME]                   # power light
     box(4, 28, 6, 29, DKGREY)                        # feet
     box(25, 28, 27, 29, DKGREY)
     return rows
@@ -190,11 +179,12 @@ def icon():
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    write_bmp8("background.bmp", background())
-    write_bmp8("title_strip.bmp", title_strip())
     cursor, spot = hand()
-    write_icon4("hand.cur", cursor, hotspot=spot)
-    write_icon4("wendrake.ico", icon())
+    art = {"background.bmp": bmp8(background()), "title_strip.bmp": bmp8(title_strip()),
+           "hand.cur": icon4(cursor, hotspot=spot), "wendrake.ico": icon4(icon())}
+    for name, data in art.items():
+        with open(os.path.join(OUT, name), "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":

@@ -4,17 +4,12 @@
 namespace wendrake::e2e {
 namespace {
 
-std::wstring CataloguePath() {
-  return CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
-}
-
 enum class Place { kNoFolder, kNoFile, kFolderInstead, kLocked, kTooMany, kTooLarge };
 
 struct FailedStartCase {
   const char* name;
   Place place;
-  const wchar_t* title;
-  const wchar_t* text;
+  int error;  // the number of the Load_Error message; 0: the file-not-found message
   friend void PrintTo(const FailedStartCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -30,10 +25,9 @@ class FailedStart : public PickerTest, public ::testing::WithParamInterface<Fail
 // remembered from the last run survives.
 TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) {
   const FailedStartCase& c = GetParam();
-  SetStoredValue(L"Left", L"1500");
-  SetStoredValue(L"Top", L"750");
+  SetStoredPosition(L"1500", L"750");
   RemoveCatalogueFolder();
-  HANDLE lock = INVALID_HANDLE_VALUE;
+  FileHandle lock;
   switch (c.place) {
     case Place::kNoFolder: break;
     case Place::kNoFile: CreateCatalogueFolder(); break;
@@ -43,8 +37,8 @@ TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) 
       break;
     case Place::kLocked:
       WriteCatalogue(NumberedCatalogue(1));
-      lock = ::CreateFileW(CataloguePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      lock.Reset(::CreateFileW(CataloguePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
       break;
     case Place::kTooMany: WriteCatalogue(NumberedCatalogue(137)); break;
     case Place::kTooLarge: WriteCatalogue(std::string(kTextFileLimit + 1, '\0')); break;
@@ -52,31 +46,24 @@ TEST_P(FailedStart, ShowsItsMessageAloneAndEndsAfterOkKeepingTheStoredPosition) 
   Process picker = StartPicker();
   const HWND box = picker.WaitForWindow(L"#32770");
   ASSERT_NE(box, nullptr) << "no message box";
-  EXPECT_EQ(WindowText(box), c.title);
-  EXPECT_EQ(MessageText(box), c.text);
+  const bool notFound = c.error == 0;
+  EXPECT_EQ(WindowText(box), notFound ? L"Datei \u00F6ffnen_Error" : L"Load_Error");
+  EXPECT_EQ(MessageText(box), notFound ? L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!"
+                                       : L"Load_Error! Error number:" + std::to_wstring(c.error));
   EXPECT_TRUE(picker.Windows(kPickerClass).empty()) << "the picker showed its window";
   ClickButton(box, IDOK);
   EXPECT_TRUE(picker.WaitForExit()) << "still running after OK";
-  if (lock != INVALID_HANDLE_VALUE) ::CloseHandle(lock);
-  EXPECT_EQ(StoredValue(L"Left"), L"1500");
-  EXPECT_EQ(StoredValue(L"Top"), L"750");
+  ExpectStoredPosition(L"1500", L"750");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Startup, FailedStart,
-    ::testing::Values(FailedStartCase{"MissingFileIsFileNotFound", Place::kNoFile,
-                                      L"Datei \u00F6ffnen_Error",
-                                      L"Datei ZEPLO_PLOTTER.TXT nicht gefunden!"},
-                      FailedStartCase{"MissingFolderIs76", Place::kNoFolder, L"Load_Error",
-                                      L"Load_Error! Error number:76"},
-                      FailedStartCase{"FolderInPlaceOfTheFileIs75", Place::kFolderInstead,
-                                      L"Load_Error", L"Load_Error! Error number:75"},
-                      FailedStartCase{"FileLockedByAnotherProgramIs70", Place::kLocked,
-                                      L"Load_Error", L"Load_Error! Error number:70"},
-                      FailedStartCase{"Records137OverflowTheListHeight", Place::kTooMany,
-                                      L"Load_Error", L"Load_Error! Error number:6"},
-                      FailedStartCase{"ZerosOfMoreThanOneMebibyteAre6", Place::kTooLarge,
-                                      L"Load_Error", L"Load_Error! Error number:6"}),
+    ::testing::Values(FailedStartCase{"MissingFileIsFileNotFound", Place::kNoFile, 0},
+                      FailedStartCase{"MissingFolderIs76", Place::kNoFolder, 76},
+                      FailedStartCase{"FolderInPlaceOfTheFileIs75", Place::kFolderInstead, 75},
+                      FailedStartCase{"FileLockedByAnotherProgramIs70", Place::kLocked, 70},
+                      FailedStartCase{"Records137OverflowTheListHeight", Place::kTooMany, 6},
+                      FailedStartCase{"ZerosOfMoreThanOneMebibyteAre6", Place::kTooLarge, 6}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class FailedRead : public PickerTest {};

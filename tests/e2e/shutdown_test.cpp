@@ -7,49 +7,29 @@ namespace {
 constexpr POINT kOnStrip{20, 5};
 constexpr POINT kOnCloseSpot{72, 4};
 
-class Shutdown : public PickerTest {
- protected:
-  static POINT TopLeft(HWND window) {
-    const RECT r = WindowRect(window);
-    return POINT{r.left, r.top};
-  }
-  // Starts the picker at a stored position.
-  static Process Start(const wchar_t* left, const wchar_t* top) {
-    SetStoredValue(L"Left", left);
-    SetStoredValue(L"Top", top);
-    return StartPicker();
-  }
-  void ExpectStored(const wchar_t* left, const wchar_t* top) {
-    EXPECT_EQ(StoredValue(L"Left"), left);
-    EXPECT_EQ(StoredValue(L"Top"), top);
-  }
-};
+class Shutdown : public PickerTest {};
 
 // Only a left drag moves the window: right, middle and unmoved presses leave
 // it. The close spot ends the program, storing the dragged position, where
 // the next start puts the window.
 TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowAndTheCloseSpotStoresWhereTo) {
-  Process picker = Start(L"3000", L"1500");
-  const HWND window = picker.WaitForWindow(kPickerClass);
+  SetStoredPosition(L"3000", L"1500");
+  const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);
   const POINT from = ScreenPoint(window, kOnStrip);
   Drag(from, POINT{from.x + 100, from.y + 50}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   Drag(from, POINT{from.x + 100, from.y + 50}, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
   Click(from);
   ::Sleep(300);
-  EXPECT_EQ(TopLeft(window).x, 200);
-  EXPECT_EQ(TopLeft(window).y, 100);
+  EXPECT_EQ(TopLeft(window), Corner(200, 100));
   Drag(from, POINT{from.x + 120, from.y + 70});
-  EXPECT_TRUE(WaitFor([&] { return TopLeft(window).x == 320 && TopLeft(window).y == 170; }, 3000))
-      << TopLeft(window).x << "," << TopLeft(window).y;
+  WaitFor([&] { return TopLeft(window) == Corner(320, 170); }, 3000);
+  EXPECT_EQ(TopLeft(window), Corner(320, 170));
   Click(ScreenPoint(window, kOnCloseSpot));
-  ASSERT_EQ(picker.WaitForExit(), 0u);
-  ExpectStored(L"4800", L"2550");
-  Process again = StartPicker();
-  const HWND restored = again.WaitForWindow(kPickerClass);
-  ASSERT_NE(restored, nullptr);
-  EXPECT_EQ(TopLeft(restored).x, 320);
-  EXPECT_EQ(TopLeft(restored).y, 170);
+  ASSERT_EQ(picker_->WaitForExit(), 0u);
+  ExpectStoredPosition(L"4800", L"2550");
+  ASSERT_NE(StartPickerWindow(), nullptr);
+  EXPECT_EQ(TopLeft(window_), Corner(320, 170));
 }
 
 // Alt+F4 stores the position too: a negative one (a monitor left of the
@@ -57,21 +37,19 @@ TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowAndTheCloseSpotStoresWhereTo) {
 // (The installer's close request from outside is the installer test's.)
 TEST_F(Shutdown, AltF4StoresANegativeFractionalPosition) {
   SetLogPixels(192);
-  Process picker = Start(L"-382.5", L"757.5");
-  const HWND window = picker.WaitForWindow(kPickerClass);
+  SetStoredPosition(L"-382.5", L"757.5");
+  const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(TopLeft(window).x, -51);
-  EXPECT_EQ(TopLeft(window).y, 101);
-  SetStoredValue(L"Left", std::nullopt);
+  EXPECT_EQ(TopLeft(window), Corner(-51, 101));
+  SetStoredPosition(std::nullopt, std::nullopt);
   ::SetForegroundWindow(window);
   PressKey(VK_F4, VK_MENU);
-  ASSERT_EQ(picker.WaitForExit(), 0u);
-  ExpectStored(L"-382.5", L"757.5");
+  ASSERT_EQ(picker_->WaitForExit(), 0u);
+  ExpectStoredPosition(L"-382.5", L"757.5");
 }
 
 TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
-  Process picker = StartPicker();
-  const HWND window = picker.WaitForWindow(kPickerClass);
+  const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);
   auto cursor = [] {
     CURSORINFO info{};
@@ -88,7 +66,7 @@ TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
   MoveMouse(ScreenPoint(window, POINT{kOnCloseSpot.x, kOnCloseSpot.y + 1}));
   MoveMouse(ScreenPoint(window, kOnCloseSpot));
   EXPECT_TRUE(WaitFor([&] { return cursor() == arrow; }, 2000));
-  const HWND tip = picker.WaitForWindow(L"tooltips_class32", 5000);
+  const HWND tip = picker_->WaitForWindow(L"tooltips_class32", 5000);
   ASSERT_NE(tip, nullptr);
   // A tooltip answers WM_GETTEXT with the text it shows; GetWindowText would
   // not ask another process's window.

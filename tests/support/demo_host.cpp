@@ -1,5 +1,6 @@
 #include "tests/support/demo_host.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -16,17 +17,14 @@ std::wstring FreshLogPath() {
 
 }  // namespace
 
-std::wstring DemoHost::Exe() {
-  return FromBuildPath(DEMO_HOST_EXE);
-}
-
 std::optional<DWORD> DemoHost::Run(const std::wstring& arguments) {
-  return Process::Start(Exe(), arguments).WaitForExit(30000);
+  return Process::Start(FromBuildPath(DEMO_HOST_EXE), arguments).WaitForExit(30000);
 }
 
 DemoHost::DemoHost(const std::wstring& options)
     : logPath_(FreshLogPath()),
-      process_(Process::Start(Exe(), L"--log \"" + logPath_ + L"\" " + options)) {
+      process_(
+          Process::Start(FromBuildPath(DEMO_HOST_EXE), L"--log \"" + logPath_ + L"\" " + options)) {
   WaitForLines("ready");
 }
 
@@ -38,27 +36,22 @@ DemoHost::~DemoHost() {
 std::vector<std::string> DemoHost::Log() const {
   std::ifstream file{std::filesystem::path(logPath_)};
   std::vector<std::string> lines;
-  for (std::string line; std::getline(file, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
   return lines;
 }
 
+size_t DemoHost::CountLines(const std::string& prefix) const {
+  const std::vector<std::string> lines = Log();
+  return std::count_if(lines.begin(), lines.end(), [&](auto& l) { return l.starts_with(prefix); });
+}
+
 bool DemoHost::WaitForLines(const std::string& prefix, size_t count, DWORD milliseconds) const {
-  return WaitFor(
-      [&] {
-        size_t found = 0;
-        for (const std::string& line : Log()) found += line.rfind(prefix, 0) == 0 ? 1 : 0;
-        return found >= count;
-      },
-      milliseconds);
+  return WaitFor([&] { return CountLines(prefix) >= count; }, milliseconds);
 }
 
 HWND DemoHost::MainWindow() const {
-  for (HWND window : process_.Windows(nullptr, false)) {
+  for (HWND window : process_.Windows(nullptr, false))
     if (WindowText(window).starts_with(L"MORKA")) return window;
-  }
   return nullptr;
 }
 

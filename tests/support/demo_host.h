@@ -15,7 +15,6 @@ class DemoHost {
   explicit DemoHost(const std::wstring& options = {});
   ~DemoHost();  // closes it as a user would close its window
 
-  static std::wstring Exe();
   // Runs the host for one action, such as --register; its exit code.
   static std::optional<DWORD> Run(const std::wstring& arguments);
 
@@ -23,7 +22,8 @@ class DemoHost {
   void Kill() { process_.Kill(); }
 
   std::vector<std::string> Log() const;
-  // Waits until the log holds `count` lines that start with `prefix`.
+  // The log's lines that start with `prefix`, and a wait until there are `count`.
+  size_t CountLines(const std::string& prefix) const;
   bool WaitForLines(const std::string& prefix, size_t count = 1, DWORD milliseconds = 10000) const;
   // Its main window (titled MORKA unless told otherwise), or null.
   HWND MainWindow() const;

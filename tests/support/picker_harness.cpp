@@ -7,6 +7,33 @@
 #include <thread>
 
 namespace wendrake::e2e {
+namespace {
+
+void SendMouse(DWORD flags, POINT screen = {}) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    // Absolute coordinates run from 0 to 65535 across the primary screen.
+    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  ::SendInput(1, &input, sizeof input);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+// An EnumWindows or EnumChildWindows callback that collects every window.
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+POINT CentreOf(const RECT& r) {
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace
 
 std::wstring FromBuildPath(const char* unixPath) {
   std::wstring path = L"Z:";
@@ -20,18 +47,21 @@ std::wstring CatalogueFolder() {
   return path + std::wstring(L"\\L-VORDANS\\ZEPLO-Plotter");
 }
 
+std::wstring CataloguePath() {
+  return CatalogueFolder() + L"\\ZEPLO_Plotter.txt";
+}
+
 void CreateCatalogueFolder() {
   ::SHCreateDirectoryExW(nullptr, CatalogueFolder().c_str(), nullptr);
 }
 
 void WriteCatalogue(const std::string& bytes) {
   CreateCatalogueFolder();
-  std::ofstream(std::filesystem::path(CatalogueFolder() + L"\\ZEPLO_Plotter.txt"), std::ios::binary)
-      << bytes;
+  std::ofstream(std::filesystem::path(CataloguePath()), std::ios::binary) << bytes;
 }
 
 void RemoveCatalogueFolder() {
-  ::DeleteFileW((CatalogueFolder() + L"\\ZEPLO_Plotter.txt").c_str());
+  ::DeleteFileW(CataloguePath().c_str());
   ::RemoveDirectoryW(CatalogueFolder().c_str());
 }
 
@@ -43,28 +73,23 @@ std::string NumberedCatalogue(int count) {
 
 bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
                      const std::optional<std::wstring>& value, REGSAM view) {
-  HKEY opened = nullptr;
-  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS) {
+  RegKey opened;
+  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                        opened.Put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const LSTATUS status =
-      value
-          ? ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                             static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)))
-          : ::RegDeleteValueW(opened, name);
-  ::RegCloseKey(opened);
-  return status == ERROR_SUCCESS;
+  return (value ? ::RegSetValueExW(opened.Get(), name, 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(value->c_str()),
+                                   static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)))
+                : ::RegDeleteValueW(opened.Get(), name)) == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name) {
   wchar_t value[1024] = {};
   DWORD bytes = sizeof value;
-  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return value;
+  const LSTATUS status =
+      ::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes);
+  return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
 }
 
 void SetLogPixels(DWORD dpi) {
@@ -102,57 +127,12 @@ void Process::Kill() {
 }
 
 std::optional<DWORD> Process::WaitForExit(DWORD milliseconds) {
-  if (!process_ || ::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0) {
+  if (!process_ || ::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0)
     return std::nullopt;
-  }
   DWORD code = 0;
   ::GetExitCodeProcess(process_.Get(), &code);
   return code;
 }
-
-std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
-  std::vector<HWND> all, found;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
-  for (HWND window : all) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if ((processId == 0 || owner == processId) && (!visibleOnly || ::IsWindowVisible(window)) &&
-        (className == nullptr || ClassName(window) == className))
-      found.push_back(window);
-  }
-  return found;
-}
-
-namespace {
-
-void SendMouse(DWORD flags, POINT screen = {}) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    // Absolute coordinates run from 0 to 65535 across the primary screen.
-    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  ::SendInput(1, &input, sizeof input);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-}
-
-INPUT Key(WORD virtualKey, DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = virtualKey;
-  input.ki.dwFlags = flags;
-  return input;
-}
-
-}  // namespace
 
 std::optional<DWORD> Process::Close(DWORD milliseconds) {
   for (HWND window : Windows(nullptr, false)) ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -168,24 +148,26 @@ HWND Process::WaitForWindow(const wchar_t* className, DWORD milliseconds) const 
   return id_ == 0 ? nullptr : WaitForTopLevel(id_, className, milliseconds);
 }
 
-HWND WaitForTopLevel(DWORD processId, const wchar_t* className, DWORD milliseconds) {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        const auto windows = TopLevelWindows(processId, className, true);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-      },
-      milliseconds);
-  return found;
-}
-
 Process StartPicker() {
   return Process::Start(FromBuildPath(WENDRAKE_EXE));
 }
 
-std::vector<HWND> PickerWindows() {
-  return TopLevelWindows(0, kPickerClass, true);
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly) {
+  std::vector<HWND> windows;
+  ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
+  std::erase_if(windows, [&](HWND window) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    return (processId != 0 && owner != processId) || (visibleOnly && !::IsWindowVisible(window)) ||
+           (className != nullptr && ClassName(window) != className);
+  });
+  return windows;
+}
+
+HWND WaitForTopLevel(DWORD processId, const wchar_t* className, DWORD milliseconds) {
+  std::vector<HWND> windows;
+  WaitFor([&] { return !(windows = TopLevelWindows(processId, className)).empty(); }, milliseconds);
+  return windows.empty() ? nullptr : windows.front();
 }
 
 std::wstring WindowText(HWND window) {
@@ -228,14 +210,10 @@ std::wstring MessageText(HWND box) {
 }
 
 std::wstring DialogTexts(HWND dialog) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(&children));
   std::wstring texts;
-  ::EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM param) {
-        *reinterpret_cast<std::wstring*>(param) += WindowText(child) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  for (HWND child : children) texts += WindowText(child) + L"\n";
   return texts;
 }
 
@@ -243,10 +221,10 @@ void MoveMouse(POINT screen) {
   SendMouse(MOUSEEVENTF_MOVE, screen);
 }
 
-void Click(POINT screen, DWORD downFlag, DWORD upFlag) {
+void Click(POINT screen) {
   MoveMouse(screen);
-  SendMouse(downFlag);
-  SendMouse(upFlag);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_LEFTUP);
 }
 
 void Drag(POINT from, POINT to, DWORD downFlag, DWORD upFlag) {
@@ -261,10 +239,14 @@ void Drag(POINT from, POINT to, DWORD downFlag, DWORD upFlag) {
 }
 
 void PressKey(WORD virtualKey, WORD heldKey) {
-  std::vector<INPUT> inputs{Key(virtualKey, 0), Key(virtualKey, KEYEVENTF_KEYUP)};
-  if (heldKey != 0) {
-    inputs.insert(inputs.begin(), Key(heldKey, 0));
-    inputs.push_back(Key(heldKey, KEYEVENTF_KEYUP));
+  const WORD keys[] = {heldKey, virtualKey, virtualKey, heldKey};  // down, down, up, up
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < 4; ++i) {
+    if (keys[i] == 0) continue;  // no key held
+    INPUT& input = inputs.emplace_back();
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = keys[i];
+    input.ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
   }
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -273,10 +255,6 @@ void PressKey(WORD virtualKey, WORD heldKey) {
 POINT ScreenPoint(HWND window, POINT client) {
   ::ClientToScreen(window, &client);
   return client;
-}
-
-POINT CentreOf(const RECT& r) {
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
 void ClickButton(HWND dialog, int id) {
@@ -289,9 +267,9 @@ void ClickButton(HWND dialog, int id) {
 }
 
 COLORREF ScreenPixel(HWND window, POINT client) {
-  ::ClientToScreen(window, &client);
+  const POINT point = ScreenPoint(window, client);
   const HDC screen = ::GetDC(nullptr);
-  const COLORREF colour = ::GetPixel(screen, client.x, client.y);
+  const COLORREF colour = ::GetPixel(screen, point.x, point.y);
   ::ReleaseDC(nullptr, screen);
   return colour;
 }

@@ -18,8 +18,9 @@ inline constexpr wchar_t kPositionKey[] =
 
 // A Linux path from the build as the Windows path Wine maps it to.
 std::wstring FromBuildPath(const char* unixPath);
-// ZEPLO-Plotter in the all-users application data folder.
+// ZEPLO-Plotter in the all-users application data folder, and the catalogue in it.
 std::wstring CatalogueFolder();
+std::wstring CataloguePath();
 void WriteCatalogue(const std::string& bytes);
 void CreateCatalogueFolder();
 void RemoveCatalogueFolder();
@@ -31,13 +32,6 @@ std::string NumberedCatalogue(int count);
 std::optional<std::wstring> RegistryText(HKEY root, const std::wstring& key, const wchar_t* name);
 bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
                      const std::optional<std::wstring>& value, REGSAM view = 0);
-// The stored position's values.
-inline std::optional<std::wstring> StoredValue(const wchar_t* name) {
-  return RegistryText(HKEY_CURRENT_USER, kPositionKey, name);
-}
-inline void SetStoredValue(const wchar_t* name, const std::optional<std::wstring>& value) {
-  SetRegistryText(HKEY_CURRENT_USER, kPositionKey, name, value);
-}
 // The DPI the next process sees.
 void SetLogPixels(DWORD dpi);
 
@@ -50,7 +44,6 @@ class Process {
   Process(Process&&) noexcept = default;
   ~Process() { Kill(); }  // a process still running is killed
 
-  DWORD Id() const { return id_; }
   HANDLE Handle() const { return process_.Get(); }
   // The exit code, or nullopt while it still runs after the wait.
   std::optional<DWORD> WaitForExit(DWORD milliseconds = 10000);
@@ -69,9 +62,8 @@ class Process {
 
 Process StartPicker();
 // Top-level windows of a process (0: any) with the class (any when null).
-std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className, bool visibleOnly);
-// Every visible picker window of any process.
-std::vector<HWND> PickerWindows();
+std::vector<HWND> TopLevelWindows(DWORD processId, const wchar_t* className,
+                                  bool visibleOnly = true);
 // The first visible top-level window of the class of a process (0: any), or
 // null once the time is up.
 HWND WaitForTopLevel(DWORD processId, const wchar_t* className, DWORD milliseconds = 10000);
@@ -92,26 +84,23 @@ HWND ListBoxOf(HWND picker);
 std::vector<std::wstring> ListRows(HWND list);
 // The centre of a list row, in screen coordinates.
 POINT RowCentre(HWND list, int row);
-// The text of a message box.
 std::wstring MessageText(HWND box);
 // The texts of all controls of a dialog, one a line.
 std::wstring DialogTexts(HWND dialog);
 
 // Real input at screen positions.
 void MoveMouse(POINT screen);
-void Click(POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN, DWORD upFlag = MOUSEEVENTF_LEFTUP);
+void Click(POINT screen);
 // Presses a button at `from`, moves in steps to `to`, releases there.
 void Drag(POINT from, POINT to, DWORD downFlag = MOUSEEVENTF_LEFTDOWN,
           DWORD upFlag = MOUSEEVENTF_LEFTUP);
 // A key, with another one (VK_MENU for Alt) held down around it if given.
 void PressKey(WORD virtualKey, WORD heldKey = 0);
-// A client point of a window in screen coordinates.
 POINT ScreenPoint(HWND window, POINT client);
-POINT CentreOf(const RECT& r);
 // Clicks a dialog's button that closes it, as a user does.
 void ClickButton(HWND dialog, int id);
 
-// The colour shown at a client point of a window, as drawn on screen.
+// As drawn on screen.
 COLORREF ScreenPixel(HWND window, POINT client);
 
 }  // namespace wendrake::e2e

@@ -79,9 +79,8 @@ class ZeploObject final : public ServerObject<IDispatch> {
       }
       const Options& options = context_.options;
       const std::optional<RaisedError>& failure = options.fail[member - 158];
-      const std::wstring line =
-          std::to_wstring(member) + (failure ? L" FAILED " : L" ") + Printable(V_BSTR(&path));
-      context_.log.Write(line);
+      context_.log.Write(std::to_wstring(member) + (failure ? L" FAILED " : L" ") +
+                         Printable(V_BSTR(&path)));
       if (options.stall == member) ::Sleep(INFINITE);
       if (member == 158 && options.busy_after_158)
         context_.busy_until = ::GetTickCount64() + options.busy_after_158;
