@@ -9,7 +9,7 @@ mkdir -p "$BUILD"
 
 # What each kind of work needs; a script installs the groups it uses.
 PKG_BUILD=(cmake make googletest)
-PKG_NATIVE=(g++)
+PKG_NATIVE=(g++ libgtest-dev)
 PKG_CROSS=(g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 PKG_WINE=(wine64 xvfb x11-utils)
 PKG_FUZZ=(clang libclang-rt-14-dev)
