@@ -71,17 +71,20 @@ FunctionEnd
 ; A running picker holds Wendrake.exe: Windows neither replaces nor deletes
 ; a program's file while it runs. ClosePickers closes every picker on this
 ; desktop with the close request its close spot also answers, so that each
-; stores its position, and waits up to 5 s for the file to be free. $0: 1
-; when a picker out of reach (another user's session) still holds it.
+; stores its position, and waits up to 5 s for the file to be free (once it
+; closed one: a picker out of reach does not end by waiting). $0: 1 when a
+; picker out of reach (another user's session) still holds it.
 !macro IN_USE un action
 Function ${un}ClosePickers
+  StrCpy $2 1
   ${For} $1 1 10
     FindWindow $0 "${PICKER_CLASS}"
     ${IfThen} $0 = 0 ${|} ${Break} ${|}
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+    StrCpy $2 50
     Sleep 100
   ${Next}
-  ${For} $1 1 50
+  ${For} $1 1 $2
     StrCpy $0 0
     ${IfNot} ${FileExists} "$INSTDIR\Wendrake.exe"
       Return

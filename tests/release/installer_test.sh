@@ -235,7 +235,7 @@ wait $!
 check "Abbrechen in the question that follows: exit 1" test $? = 1
 check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
 check "nothing changed" state_is "$work/state.installed"
-kill "$holder"
+kill "$holder"; wait "$holder"
 
 step "the uninstaller speaks German, and leaves the picker be until Deinstallieren"
 start_picker "$win_instdir\\Wendrake.exe"
@@ -283,7 +283,7 @@ check "a picker runs out of the uninstaller's reach" \
 hold_file "$win_own_instdir\\Wendrake.exe"
 uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "while another program holds it too, the uninstaller exits 2" test $? = 2
-kill "$holder"
+kill "$holder"; wait "$holder"
 check "and changes nothing" state_is "$work/state.own"
 uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "once the other program is gone it exits 3010, restart required" test $? = $restart_required
