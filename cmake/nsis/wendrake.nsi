@@ -12,8 +12,8 @@ Target amd64-unicode
 !define VENDOR_KEY "Software\L-VORDANS"
 !define PRODUCT_KEY "${VENDOR_KEY}\${PRODUCT}"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
-; The picker's window class, and where a new program waits for a restart
-; while an old one runs.
+; The picker's window class, and where release 1.0.0 left a new program
+; waiting for a restart while an old one ran.
 !define PICKER_CLASS "Wendrake_frm1"
 !define PENDING_EXE "Wendrake.exe.neu"
 ; Windows Installer's "restart required", which deployment tools understand.
@@ -40,9 +40,8 @@ InstallDirRegKey HKLM "${PRODUCT_KEY}" ""
 
 Var StartMenuFolder
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
-; Asked before the last page, which keeps its Installieren button.
-Page custom InUsePage InUseLeave
 ; The folder chosen at the first installation is remembered where earlier
 ; releases kept it, so an upgrade and the uninstaller find it.
 !define MUI_STARTMENUPAGE_DEFAULTFOLDER "${PRODUCT}"
@@ -52,8 +51,6 @@ Page custom InUsePage InUseLeave
 !insertmacro MUI_PAGE_STARTMENU Program $StartMenuFolder
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
-; Likewise before the page with the Deinstallieren button.
-UninstPage custom un.InUsePage un.InUseLeave
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "German"
@@ -74,19 +71,20 @@ FunctionEnd
 ; A running picker holds Wendrake.exe: Windows neither replaces nor deletes
 ; a program's file while it runs. ClosePickers closes every picker on this
 ; desktop with the close request its close spot also answers, so that each
-; stores its position, and waits up to 5 s for the file to be free. $0: 1
-; when a picker out of reach (another user's session) still holds it.
-; Interactive, a page then asks to retry or cancel; silent, the sections
-; replace or remove the file at the next restart.
+; stores its position, and waits up to 5 s for the file to be free (once it
+; closed one: a picker out of reach does not end by waiting). $0: 1 when a
+; picker out of reach (another user's session) still holds it.
 !macro IN_USE un action
 Function ${un}ClosePickers
+  StrCpy $2 1
   ${For} $1 1 10
     FindWindow $0 "${PICKER_CLASS}"
     ${IfThen} $0 = 0 ${|} ${Break} ${|}
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+    StrCpy $2 50
     Sleep 100
   ${Next}
-  ${For} $1 1 50
+  ${For} $1 1 $2
     StrCpy $0 0
     ${IfNot} ${FileExists} "$INSTDIR\Wendrake.exe"
       Return
@@ -103,53 +101,101 @@ Function ${un}ClosePickers
   ${Next}
 FunctionEnd
 
-Function ${un}InUsePage
+; Called by the section, once Installieren or Deinstallieren has been
+; pressed: before that the pickers stay, and Abbrechen changes nothing.
+; Afterwards $INSTDIR\Wendrake.exe is free, or gone.
+Function ${un}FreeProgram
   Call ${un}ClosePickers
-  ${IfThen} $0 = 0 ${|} Abort ${|}
-  !insertmacro MUI_HEADER_TEXT "Die Plotterauswahl läuft noch" \
-      "$INSTDIR\Wendrake.exe wird noch benutzt."
-  nsDialogs::Create 1018
-  Pop $0
-  ${NSD_CreateLabel} 0 0 100% 100% "Die Plotterauswahl ${PRODUCT} läuft noch, \
-      wahrscheinlich in der Sitzung eines anderen Benutzers, und hält \
-      $INSTDIR\Wendrake.exe fest.$\r$\n$\r$\nBitten Sie die Benutzer, die \
-      Plotterauswahl zu schließen, und wählen Sie dann Wiederholen.$\r$\n$\r$\nAbbrechen \
-      beendet ${action}, ohne etwas zu ändern."
-  Pop $0
-  GetDlgItem $0 $HWNDPARENT 1
-  SendMessage $0 ${WM_SETTEXT} 0 "STR:&Wiederholen"
-  nsDialogs::Show
-FunctionEnd
-
-Function ${un}InUseLeave
-  Call ${un}ClosePickers
-  ${IfThen} $0 = 1 ${|} Abort ${|}
+  ${DoWhile} $0 = 1
+    ${IfThen} ${Silent} ${|} ${ExitDo} ${|}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Die Plotterauswahl ${PRODUCT} läuft noch, \
+        wahrscheinlich in der Sitzung eines anderen Benutzers, und hält $INSTDIR\Wendrake.exe fest.$\r$\n$\r$\n\
+        Bitten Sie die Benutzer, die Plotterauswahl zu schließen, und wählen Sie dann Wiederholen. \
+        Abbrechen beendet ${action}, ohne etwas zu ändern." IDRETRY`
+      SetErrorLevel 1
+      Quit
+    ${EndIf}
+    Call ${un}ClosePickers
+  ${Loop}
+  ; Silent, a picker out of reach holds it. Windows lets a running
+  ; program's file be renamed, though not replaced or deleted: moved to a
+  ; name of its own, only that name waits for the restart, and the path is
+  ; free at once. A deletion scheduled for the path itself would remove
+  ; whatever an installation put there before the restart.
+  ${If} $0 = 1
+    StrCpy $1 1
+    ${While} ${FileExists} "$INSTDIR\Wendrake.exe.$1.alt"
+      IntOp $1 $1 + 1
+    ${EndWhile}
+    StrCpy $1 "$INSTDIR\Wendrake.exe.$1.alt"
+    ClearErrors
+    Rename "$INSTDIR\Wendrake.exe" $1
+    ${IfNot} ${Errors}
+      ; NSIS's Delete /REBOOTOK does not tell whether it could schedule;
+      ; MoveFileEx does. MOVEFILE_DELAY_UNTIL_REBOOT.
+      System::Call 'kernel32::MoveFileExW(w r1, p 0, i 4) i .r2'
+      ${If} $2 = 0
+        Rename $1 "$INSTDIR\Wendrake.exe"
+        SetErrors
+      ${EndIf}
+    ${EndIf}
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe wird noch benutzt und kann nicht \
+          für den nächsten Neustart von Windows vorgemerkt werden." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+  ; Programs moved aside by earlier runs go once free; one still running
+  ; keeps the restart due.
+  Delete "$INSTDIR\Wendrake.exe.*.alt"
+  ${If} ${FileExists} "$INSTDIR\Wendrake.exe.*.alt"
+    SetRebootFlag true
+  ${EndIf}
+  ; 1.0.0 had a new program wait here to be renamed into place at the
+  ; restart: gone, the rename does nothing.
+  Delete "$INSTDIR\${PENDING_EXE}"
 FunctionEnd
 !macroend
 !insertmacro IN_USE "" "die Installation"
 !insertmacro IN_USE "un." "die Deinstallation"
 
+; An upgrade stays in the installed folder: moved elsewhere it would leave
+; the old program and uninstaller behind without an entry, and the users'
+; shortcuts and scripts name that folder. $0: empty, or the installed folder
+; when $INSTDIR is another one (said in a message).
+Function InstalledElsewhere
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" ""
+  ${If} $0 == ""
+  ${OrIf} $0 == $INSTDIR
+    StrCpy $0 ""
+  ${ElseIfNot} ${FileExists} "$0\Wendrake.exe"
+  ${AndIfNot} ${FileExists} "$0\Uninstall.exe"
+    StrCpy $0 ""
+  ${Else}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} ist in $0 installiert, und eine neue Version \
+        kommt in denselben Ordner. Um den Ordner zu wechseln, deinstallieren Sie ${PRODUCT} \
+        zuerst." /SD IDOK
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryLeave
+  Call InstalledElsewhere
+  ${IfThen} $0 != "" ${|} Abort ${|}
+FunctionEnd
+
 Section
-  Call ClosePickers
+  ; Silent, the Directory page did not ask.
+  Call InstalledElsewhere
+  ${IfThen} $0 != "" ${|} Abort ${|}
+  Call FreeProgram
   SetOutPath "$INSTDIR"
   ClearErrors
   SetOverwrite try
   File "${PAYLOAD}/Wendrake.exe"
   SetOverwrite on
   ${If} ${Errors}
-    ; Held by a picker out of reach: the new program takes the old one's
-    ; place at the next restart of Windows. Nothing else changes unless
-    ; that is certain.
-    ClearErrors
-    File "/oname=${PENDING_EXE}" "${PAYLOAD}/Wendrake.exe"
-    Rename /REBOOTOK "$INSTDIR\${PENDING_EXE}" "$INSTDIR\Wendrake.exe"
-    ${If} ${Errors}
-      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe kann nicht ersetzt werden." /SD IDOK
-      Abort
-    ${EndIf}
-  ${Else}
-    ; A release that waited for a restart must not replace this one then.
-    Delete "$INSTDIR\${PENDING_EXE}"
+    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe kann nicht ersetzt werden." /SD IDOK
+    Abort
   ${EndIf}
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   WriteRegStr HKLM "${PRODUCT_KEY}" "" "$INSTDIR"
@@ -182,7 +228,9 @@ Section
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  ; The programs alone: not what the folder holds besides, nor those moved
+  ; aside for the restart.
+  ${GetSize} "$INSTDIR" "/M=*.exe /S=0K /G=0" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
@@ -194,6 +242,14 @@ FunctionEnd
 
 Function un.onInit
   SetShellVarContext all
+  ; A standard user's deletes and restart requests would fail one by one,
+  ; unreported.
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_OK|MB_ICONSTOP "Die Deinstallation von ${PRODUCT} benötigt Administratorrechte." /SD IDOK
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Function un.onUninstSuccess
@@ -205,16 +261,14 @@ FunctionEnd
 ; Only what the installer put there, file by file: the folder may have been
 ; chosen with /D and hold other things.
 Section "Uninstall"
-  Call un.ClosePickers
-  ; Held by a picker out of reach: removed at the next restart of Windows.
-  ; Nothing else goes unless that is certain.
-  ClearErrors
-  Delete /REBOOTOK "$INSTDIR\Wendrake.exe"
-  ${If} ${Errors}
+  Call un.FreeProgram
+  ; Nothing else goes unless the program has: a file that stays although no
+  ; picker holds it means the rights are missing.
+  Delete "$INSTDIR\Wendrake.exe"
+  ${If} ${FileExists} "$INSTDIR\Wendrake.exe"
     MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\Wendrake.exe kann nicht entfernt werden." /SD IDOK
     Abort
   ${EndIf}
-  Delete "$INSTDIR\${PENDING_EXE}"
   Delete "$INSTDIR\Uninstall.exe"
   ${If} ${RebootFlag}
     RMDir /REBOOTOK "$INSTDIR"

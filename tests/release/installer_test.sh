@@ -2,12 +2,13 @@
 # The installer as an administrator uses it, under Wine: silently a first
 # install (the previous release), the installed picker on the sample
 # catalogue, an upgrade over the administrator's own catalogue while that
-# picker runs, an upgrade while a picker out of reach runs, the German pages
-# of the uninstaller (the installer's language too), the uninstall, and an
-# upgrade and uninstall in a folder of the administrator's choice while a
-# picker out of reach runs. Every step is judged by its exit code and by what
-# it leaves on the machine, after a restart where one is due: an installer
-# that cannot start at all fails here.
+# picker runs, an upgrade, uninstall and install while a picker out of reach
+# runs, the pages up to Installieren, the uninstaller's German pages, the
+# uninstall, an upgrade in a folder of the administrator's choice (elsewhere
+# refused), an uninstall there while a picker out of reach runs, and an
+# install after it. Every step is judged by its exit code and by what it
+# leaves, after a restart where one is due: an installer that cannot start
+# at all fails here.
 #   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
@@ -58,14 +59,7 @@ state_is() {  # state_is PREFIX: the machine as PREFIX.files and PREFIX.reg say
 # A shortcut keeps its target's full path in the system code page.
 points_to() { grep -aqF "$2" "$1"; }
 # The file operations waiting for the next restart, one path a line.
-pending() {
-  reg_value "$pending_key" PendingFileRenameOperations | sed 's/\\0/\n/g' |
-    sed 's/^!//; s/^\\??\\//' | grep -v '^$'
-}
-waits_for_restart() {  # waits_for_restart PATH...: these paths, one after the other
-  local IFS='|'
-  pending | paste -sd '|' | grep -qF "$*"
-}
+pending() { reg_value "$pending_key" PendingFileRenameOperations | sed 's/\\0/\n/g; s/\n!/\n/g; s/\\??\\//g' | grep -v '^$'; }
 # What Linux shows of Windows' exit code 3010, "restart required".
 restart_required=$((3010 % 256))
 
@@ -80,8 +74,7 @@ start_picker() {  # start_picker WINDOWS_EXE
   "$WINE" reg delete "$position_key" /f >/dev/null 2>&1
 }
 picker_closed_storing_its_position() {
-  local _
-  for _ in $(seq 50); do kill -0 "$picker_pid" 2>/dev/null && sleep 0.1; done
+  local _; for _ in $(seq 50); do kill -0 "$picker_pid" 2>/dev/null && sleep 0.1; done
   kill -0 "$picker_pid" 2>/dev/null && return 1
   wait "$picker_pid" && picker_pid="" && test "$(reg_value "$position_key" Left)" = 1500 &&
     test "$(reg_value "$position_key" Top)" = 750
@@ -90,9 +83,16 @@ picker_closed_storing_its_position() {
 # cannot see, holding its file as a picker in another user's session does.
 start_picker_out_of_reach() {  # start_picker_out_of_reach WINDOWS_EXE
   "$WINE" explorer /desktop=Andere,800x600 "$1" >/dev/null 2>&1 &
-  local _
-  for _ in $(seq 100); do sleep 0.1; pgrep -f "^${1//\\/.}\$" >/dev/null && sleep 1 && return; done
-  return 1
+  local _; for _ in $(seq 100); do sleep 0.1; [[ -n $(pickers) ]] && sleep 1 && return; done
+}
+pickers() {  # the pickers of this Wine prefix: others may run the same path
+  local p; for p in $(pgrep -f '^C:[^/]*Wendrake\.exe$'); do grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" && echo "$p"; done
+}
+# Another program opens the file sharing no deletion: it can be neither
+# replaced nor moved aside. holder: that program's process.
+hold_file() {  # hold_file WINDOWS_PATH
+  rm -f "$work/held"; "$WINE" "$probe" hold "$1" >"$work/held" 2>&1 & holder=$!
+  local _; for _ in $(seq 100); do [[ -s $work/held ]] || sleep 0.1; done
 }
 # The uninstaller in place, waited for, as the entry's QuietUninstallString
 # runs it. From a batch file: Wine would quote the blanks of _?=, which NSIS
@@ -121,8 +121,7 @@ check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
 # Nothing of this test, or of an earlier failed run, stays for the other tests.
 picker_pid=""
 remove_installation() {
-  [[ -n $picker_pid ]] && kill "$picker_pid" 2>/dev/null
-  pkill -f '^C:.*Wendrake\.exe$'
+  pickers | xargs -r kill
   rm -rf "$instdir" "$c/Werkzeuge" "$menu" "$c/ProgramData/L-VORDANS"
   "$WINE" reg delete "$uninstall_key" /f /reg:64 >/dev/null 2>&1
   "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1
@@ -150,8 +149,6 @@ for package in "$installer" "$zip"; do
   check "$(basename "$package").sha256 matches" \
     test "$(cut -d' ' -f1 "$package.sha256")" = "$(sha256sum "$package" | cut -d' ' -f1)"
 done
-check "the installer is a 64-bit program" \
-  grep -q 'file format pei-x86-64' <(x86_64-w64-mingw32-objdump -f "$installer")
 (mkdir -p "$work/unzip" && cd "$work/unzip" && cmake -E tar xf "$zip")
 check "the zip holds the exe alone" test "$(files_in "$work/unzip")" = \
   "Wendrake-$version-win64 Wendrake-$version-win64/Wendrake.exe "
@@ -206,36 +203,54 @@ check_entry "$win_instdir" "$instdir" "$version"
 check "the entry holds nothing of earlier installers" \
   test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
 
-step "an upgrade while a picker out of reach runs: the new exe at the next restart"
+step "upgrade, uninstall and install again while a picker out of reach runs: the last one stays"
 printf 'the previous release' >>"$instdir/Wendrake.exe"
 cp "$instdir/Wendrake.exe" "$work/previous.exe"
 check "a picker runs out of the installer's reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
 "$WINE" "$installer" /S >/dev/null 2>&1
-check "the installer exits 3010, restart required" test $? = $restart_required
-check "the running exe is left as it was" cmp -s "$instdir/Wendrake.exe" "$work/previous.exe"
-check "the new exe waits beside it" cmp -s "$instdir/Wendrake.exe.neu" "$exe"
-check "the restart will put it in place" \
-  waits_for_restart "$win_instdir\\Wendrake.exe.neu" "$win_instdir\\Wendrake.exe"
-check_entry "$win_instdir" "$instdir" "$version"
+check "the upgrade exits 3010, restart required" test $? = $restart_required
+check "the new exe is in place at once" cmp -s "$instdir/Wendrake.exe" "$exe"
+check "the running one is moved aside" cmp -s "$instdir/Wendrake.exe.1.alt" "$work/previous.exe"
+check "only its new name waits for the restart" test "$(pending)" = "$win_instdir\\Wendrake.exe.1.alt"
+uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+check "the uninstaller exits 3010" test $? = $restart_required
+check "the exe is gone at once" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
+"$WINE" "$installer" /S >/dev/null 2>&1
+check "the new installation exits 3010: the moved ones still wait" test $? = $restart_required
 reboot_wine
-check "after the restart the new exe is in place" cmp -s "$instdir/Wendrake.exe" "$exe"
-check "after the restart no new exe waits beside it" test ! -e "$instdir/Wendrake.exe.neu"
-check "after the restart nothing waits" test -z "$(pending)"
+check "after the restart the exe installed last is in place, the moved ones gone" \
+  test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
+check "the exe is the new one" cmp -s "$instdir/Wendrake.exe" "$exe"
+check_entry "$win_instdir" "$instdir" "$version"
 
-step "the uninstaller speaks German"
+step "pickers close only once Installieren is pressed, Abbrechen while the exe stays held changes nothing"
+start_picker "$win_instdir\\Wendrake.exe"
+hold_file "$win_instdir\\Wendrake.exe"
+machine_state "$work/state.installed"
+timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
+"$WINE" "$probe" press "Installation von VUX-Wendrake" 1 1 2>&1  # to the page with Installieren
+check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
+"$WINE" "$probe" press "Installation von VUX-Wendrake" 1 2 2>&1  # Installieren, Abbrechen
+wait $!
+check "Abbrechen in the question that follows: exit 1" test $? = 1
+check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
+check "nothing changed" state_is "$work/state.installed"
+kill "$holder"; wait "$holder"
+
+step "the uninstaller speaks German, and leaves the picker be until Deinstallieren"
+start_picker "$win_instdir\\Wendrake.exe"
 "$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
 "$WINE" "$probe" dialog "Deinstallation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog"
 cat "$work/dialog"
 check "the uninstaller's buttons are German" grep -qx '&Deinstallieren' "$work/dialog"
-check "the cancelled uninstaller left the program" test -f "$instdir/Wendrake.exe"
+check "the cancelled uninstaller left the program and the picker" \
+  test -f "$instdir/Wendrake.exe" -a -n "$(kill -0 "$picker_pid" && echo runs)"
 
 step "the entry's silent uninstall while the picker runs, another L-VORDANS program's settings beside ours"
 "$WINE" reg add "$vendor_key\\MORKA" /v Pfad /d 'C:\MORKA' /f /reg:64 >/dev/null 2>&1
-start_picker "$win_instdir\\Wendrake.exe"
 uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "the uninstaller exits 0" test $? = 0
 check "the picker was closed and stored its position" picker_closed_storing_its_position
-check "the Programs-and-Features entry is removed" no_key "$uninstall_key"
 check "the install folder's key is removed" no_key "$vendor_key\\VUX-Wendrake"
 check "only the uninstaller is left, which ran in place" test "$(files_in "$instdir")" = "Uninstall.exe "
 check "the Start menu folder is removed" test ! -e "$menu"
@@ -257,21 +272,32 @@ printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
 check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
 check "the upgrade made no second installation in Program Files" test ! -e "$instdir"
 check "Start menu: the picker in that folder" points_to "$menu/VUX-Wendrake.lnk" "$win_own_instdir\\Wendrake.exe"
-check_entry "$win_own_instdir" "$own_instdir" "$version"
+machine_state "$work/state.own"
+"$WINE" "$installer" /S "/D=C:\\Anderswo" >/dev/null 2>&1
+check "an upgrade into another folder is refused: exit 2" test $? = 2
+check "the refused upgrade changed nothing" state_is "$work/state.own"
 
-step "an uninstall while a picker out of reach runs: the exe goes at the next restart"
+step "an uninstall while a picker out of reach runs, and an install once its user logged off"
 check "a picker runs out of the uninstaller's reach" \
   start_picker_out_of_reach "$win_own_instdir\\Wendrake.exe"
+hold_file "$win_own_instdir\\Wendrake.exe"
 uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
-check "the uninstaller exits 3010, restart required" test $? = $restart_required
-check "the running exe is still there" cmp -s "$own_instdir/Wendrake.exe" "$exe"
-check "the restart will remove it" waits_for_restart "$win_own_instdir\\Wendrake.exe"
-check "the Programs-and-Features entry is removed" no_key "$uninstall_key"
+check "while another program holds it too, the uninstaller exits 2" test $? = 2
+kill "$holder"; wait "$holder"
+check "and changes nothing" state_is "$work/state.own"
+uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+check "once the other program is gone it exits 3010, restart required" test $? = $restart_required
+check "the running exe is moved aside at once" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
 check "the Start menu folder is removed" test ! -e "$menu"
 check "HKLM\Software\L-VORDANS is removed once nothing is left in it" no_key "$vendor_key"
+pickers | xargs -r kill  # its user logs off
+"$WINE" "$installer" /S "/D=$win_own_instdir" >/dev/null 2>&1
+check "an install after that exits 0" test $? = 0
 reboot_wine
-check "after the restart only the uninstaller is left" test "$(files_in "$own_instdir")" = "Uninstall.exe "
-check "after the restart nothing waits" test -z "$(pending)"
+check "after the restart the exe installed last is in place" cmp -s "$own_instdir/Wendrake.exe" "$exe"
+check "after the restart nothing else is left, nothing waits" \
+  test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
+check_entry "$win_own_instdir" "$own_instdir" "$version"
 
 step "done"
 ((failures)) && { echo "$failures check(s) failed"; exit 1; }

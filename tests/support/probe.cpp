@@ -5,7 +5,9 @@
 //   probe click ROW      clicks the picker's row (0-based) as a user would
 //   probe dialog TITLE   the texts of the window whose title starts so, then
 //                        ends its process
-//   probe hold           keeps Wine's desktop in use until it is killed
+//   probe press TITLE ID...  presses buttons in turn in the front window so titled
+//   probe hold [FILE]    keeps Wine's desktop in use (and the file open, sharing
+//                        no deletion) until it is killed
 #include <string>
 #include <vector>
 
@@ -41,17 +43,17 @@ int Show(HWND picker) {
   return 0;
 }
 
-// A visible top-level window whose title starts with the text (NSIS puts a
-// blank after some captions).
+// The front visible top-level window whose title starts with the text (NSIS
+// puts a blank after some captions; its message boxes have the same title).
+HWND FrontWindow(const std::wstring& title) {
+  for (HWND w : TopLevelWindows(0, nullptr, true))
+    if (WindowText(w).starts_with(title)) return w;
+  return nullptr;
+}
+
 int Dialog(const std::wstring& title) {
   HWND window = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND w : TopLevelWindows(0, nullptr, true))
-          if (WindowText(w).starts_with(title)) window = w;
-        return window != nullptr;
-      },
-      30000);
+  WaitFor([&] { return (window = FrontWindow(title)) != nullptr; }, 30000);
   if (window == nullptr) return Fail(L"no window titled " + title);
   ::Sleep(1000);  // the texts arrive once the first page is filled in
   Print(L"title=" + WindowText(window) + L"\n" + DialogTexts(window));
@@ -62,13 +64,30 @@ int Dialog(const std::wstring& title) {
                                                                             : Fail(L"not ended");
 }
 
+// Each button once it has stayed enabled in front for half a second: a page
+// fills in, and a box comes to the front, after a moment.
+int Press(const std::wstring& title, wchar_t** ids, wchar_t** end) {
+  for (; ids != end; ++ids) {
+    const int id = _wtoi(*ids);
+    const auto ready = [&] { return ::IsWindowEnabled(::GetDlgItem(FrontWindow(title), id)); };
+    if (!WaitFor([&] { return ready() && (::Sleep(500), ready()); }, 30000))
+      return Fail(L"no button " + std::to_wstring(id));
+    ::SendMessageTimeoutW(FrontWindow(title), WM_COMMAND, id, 0, SMTO_NORMAL, 5000, nullptr);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
+  if (command == L"press" && argc > 3) return Press(argv[2], argv + 3, argv + argc);
   if (command == L"hold") {  // a window, even a message-only one, uses the desktop
     ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (argc == 3 && ::CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   0, nullptr) != INVALID_HANDLE_VALUE)
+      Print(L"held");
     ::Sleep(INFINITE);
   }
   if (command == L"show" || command == L"click") {
@@ -80,5 +99,5 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
   }
-  return Fail(L"usage: probe show | click ROW | dialog TITLE | hold");
+  return Fail(L"usage: probe show | click ROW | dialog TITLE | press TITLE ID... | hold [FILE]");
 }
