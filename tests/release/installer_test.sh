@@ -86,12 +86,14 @@ picker_closed_storing_its_position() {
   wait "$picker_pid" && picker_pid="" && test "$(reg_value "$position_key" Left)" = 1500 &&
     test "$(reg_value "$position_key" Top)" = 750
 }
+# Processes of this Wine prefix whose command line matches: other prefixes on the machine run pickers too.
+ours() { local p; for p in $(pgrep -f "$1"); do grep -qszx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" && echo "$p"; done; }
 # A picker on a desktop of its own, which the installer's window search
 # cannot see, holding its file as a picker in another user's session does.
 start_picker_out_of_reach() {  # start_picker_out_of_reach WINDOWS_EXE
   "$WINE" explorer /desktop=Andere,800x600 "$1" >/dev/null 2>&1 &
   local _
-  for _ in $(seq 100); do sleep 0.1; pgrep -f "^${1//\\/.}\$" >/dev/null && sleep 1 && return; done
+  for _ in $(seq 100); do sleep 0.1; [[ -n $(ours "^${1//\\/.}\$") ]] && sleep 1 && return; done
   return 1
 }
 # The uninstaller in place, waited for, as the entry's QuietUninstallString
@@ -122,7 +124,7 @@ check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
 picker_pid=""
 remove_installation() {
   [[ -n $picker_pid ]] && kill "$picker_pid" 2>/dev/null
-  pkill -f '^C:.*Wendrake\.exe$'
+  ours '^C:.*Wendrake\.exe$' | xargs -r kill 2>/dev/null
   rm -rf "$instdir" "$c/Werkzeuge" "$menu" "$c/ProgramData/L-VORDANS"
   "$WINE" reg delete "$uninstall_key" /f /reg:64 >/dev/null 2>&1
   "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1
