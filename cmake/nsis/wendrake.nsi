@@ -51,6 +51,10 @@ Page custom InUsePage InUseLeave
 !define MUI_STARTMENUPAGE_REGISTRY_VALUENAME "Start Menu Folder"
 !insertmacro MUI_PAGE_STARTMENU Program $StartMenuFolder
 !insertmacro MUI_PAGE_INSTFILES
+; A restart that an out-of-reach picker made necessary waits for the
+; administrator: "Fertigstellen" must not restart a terminal server that
+; users work on.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_FINISH
 ; Likewise before the page with the Deinstallieren button.
 UninstPage custom un.InUsePage un.InUseLeave
@@ -68,6 +72,16 @@ Function .onInit
   ${If} $0 != "admin"
     MessageBox MB_OK|MB_ICONSTOP "Die Installation von ${PRODUCT} benötigt Administratorrechte." /SD IDOK
     Abort
+  ${EndIf}
+  ; The Start-menu choice of the installation this one upgrades, "no
+  ; shortcuts" (a leading ">") too, for the page to show and a silent run
+  ; to keep. Earlier releases stored no choice for "no shortcuts": an
+  ; installation without one had chosen that.
+  ReadRegStr $StartMenuFolder HKLM "${PRODUCT_KEY}" "Start Menu Folder"
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" ""
+  ${If} $StartMenuFolder == ""
+  ${AndIf} $0 != ""
+    StrCpy $StartMenuFolder ">${PRODUCT}"
   ${EndIf}
 FunctionEnd
 
@@ -163,11 +177,24 @@ Section
   ; The shortcuts start the picker in its own folder.
   SetOutPath "$INSTDIR"
 
+  ; Another choice at an upgrade takes the old shortcuts away: they would
+  ; be left behind, starting a program that may be gone.
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" "Start Menu Folder"
+  StrCpy $1 $0 1
+  ${If} $0 != $StartMenuFolder
+  ${AndIf} $0 != ""
+  ${AndIf} $1 != ">"
+    Delete "$SMPROGRAMS\$0\${PRODUCT}.lnk"
+    Delete "$SMPROGRAMS\$0\${PRODUCT} deinstallieren.lnk"
+    RMDir "$SMPROGRAMS\$0"
+  ${EndIf}
   !insertmacro MUI_STARTMENU_WRITE_BEGIN Program
     CreateDirectory "$SMPROGRAMS\$StartMenuFolder"
     CreateShortCut "$SMPROGRAMS\$StartMenuFolder\${PRODUCT}.lnk" "$INSTDIR\Wendrake.exe"
     CreateShortCut "$SMPROGRAMS\$StartMenuFolder\${PRODUCT} deinstallieren.lnk" "$INSTDIR\Uninstall.exe"
   !insertmacro MUI_STARTMENU_WRITE_END
+  ; "No shortcuts" too, which the page's own storing leaves out.
+  WriteRegStr HKLM "${PRODUCT_KEY}" "Start Menu Folder" $StartMenuFolder
 
   ; A fresh entry: values earlier installers wrote there mean nothing now.
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
@@ -199,6 +226,10 @@ FunctionEnd
 Function un.onUninstSuccess
   ${If} ${RebootFlag}
     SetErrorLevel ${RESTART_REQUIRED}
+    ; The uninstaller has no finish page that could say so.
+    MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} ist entfernt bis auf Dateien, die eine noch laufende \
+        Plotterauswahl festhält: Windows entfernt sie beim nächsten Neustart. Starten Sie \
+        Windows neu, sobald die Benutzer ihre Arbeit beendet haben." /SD IDOK
   ${EndIf}
 FunctionEnd
 
