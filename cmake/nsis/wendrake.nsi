@@ -18,6 +18,17 @@ Target amd64-unicode
 !define PENDING_EXE "Wendrake.exe.neu"
 ; Windows Installer's "restart required", which deployment tools understand.
 !define RESTART_REQUIRED 3010
+; The rights of C:\Program Files for the program's folder, wherever it is:
+; every user runs Wendrake.exe, and Programs and Features runs Uninstall.exe
+; with administrator rights, so users may read and run them, never change
+; them. Inherited rights do not count: under C:\ every user may change what
+; is in a new folder. The catalogue decides every user's plotters: users
+; read it, administrators alone write it.
+!define PROGRAM_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+!define CATALOGUE_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)"
+!define ERROR_ALREADY_EXISTS 183
+; DACL_SECURITY_INFORMATION with PROTECTED_DACL_SECURITY_INFORMATION.
+!define PROTECTED_DACL_SECURITY_INFORMATION 0x80000004
 !define SOURCE "${__FILEDIR__}/../.."
 
 Name "${PRODUCT}"
@@ -85,6 +96,34 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; Creates the folder $0 (and its parent) with the rights $1 (SDDL), given
+; at its creation so that nobody can put a file into it before; a folder
+; that exists gets them too when $2 is 1. $0: 0, ERROR_ALREADY_EXISTS for a
+; folder that keeps its rights, or the system's error.
+Function MakeFolder
+  ${GetParent} $0 $3
+  CreateDirectory $3
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w r1, i 1, *p .r4, p 0) i .r5 ?e'
+  Pop $6
+  ${IfThen} $5 = 0 ${|} Goto done ${|}
+  ; SECURITY_ATTRIBUTES of a 64-bit program: the pointer at offset 8.
+  System::Call '*(i 24, i 0, p r4, i 0, i 0) p .r7'
+  System::Call 'kernel32::CreateDirectoryW(w r0, p r7) i .r5 ?e'
+  Pop $6
+  ${If} $5 <> 0
+    StrCpy $6 0
+  ${ElseIf} $6 = ${ERROR_ALREADY_EXISTS}
+  ${AndIf} $2 = 1
+    ; Also handed down to what the folder holds already.
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r4, *i .r5, *p .r3, *i .r5)'
+    System::Call 'advapi32::SetNamedSecurityInfoW(w r0, i 1, i ${PROTECTED_DACL_SECURITY_INFORMATION}, p 0, p 0, p r3, p 0) i .r6'
+  ${EndIf}
+  System::Free $7
+  System::Call 'kernel32::LocalFree(p r4)'
+  done:
+  StrCpy $0 $6
+FunctionEnd
+
 ; A running picker holds Wendrake.exe: Windows neither replaces nor deletes
 ; a program's file while it runs. ClosePickers closes every picker on this
 ; desktop with the close request its close spot also answers, so that each
@@ -143,8 +182,25 @@ FunctionEnd
 !insertmacro IN_USE "" "die Installation"
 !insertmacro IN_USE "un." "die Deinstallation"
 
+!macro MAKE_FOLDER folder rights replace
+  StrCpy $0 "${folder}"
+  StrCpy $1 "${rights}"
+  StrCpy $2 ${replace}
+  Call MakeFolder
+  ${If} $0 <> 0
+  ${AndIf} $0 <> ${ERROR_ALREADY_EXISTS}
+    RMDir "$INSTDIR"
+    MessageBox MB_OK|MB_ICONSTOP "Die Rechte des Ordners ${folder} können nicht gesetzt werden (Fehler $0)." /SD IDOK
+    Abort
+  ${EndIf}
+!macroend
+
 Section
   Call ClosePickers
+  ; Both folders have their rights before anything of ours is in them. A
+  ; catalogue folder that exists keeps its rights: the administrator's.
+  !insertmacro MAKE_FOLDER "$INSTDIR" "${PROGRAM_RIGHTS}" 1
+  !insertmacro MAKE_FOLDER "$APPDATA\L-VORDANS\ZEPLO-Plotter" "${CATALOGUE_RIGHTS}" 0
   SetOutPath "$INSTDIR"
   ClearErrors
   SetOverwrite try

@@ -55,6 +55,9 @@ state_is() {  # state_is PREFIX: the machine as PREFIX.files and PREFIX.reg say
   diff "$1.files" "$work/state.now.files" >"$work/state.diff" &&
     diff "$1.reg" "$work/state.now.reg" >>"$work/state.diff"
 }
+# Wine keeps no rights of a file but its Unix mode, and shows the others' bits
+# as those of Everyone, which folders under C:\ and C:\ProgramData grant.
+shut_to_everyone() { local f; for f; do [[ $(stat -c %A "$f") == *--- ]] || return 1; done; }
 press() { "$WINE" "$probe" press "$1 von VUX-Wendrake" "${@:2}"; }  # press Installation|Deinstallation TEXT...
 # A shortcut keeps its target's full path in the system code page.
 points_to() { grep -aqF "$2" "$1"; }
@@ -176,6 +179,7 @@ check "Start menu: the uninstaller" \
 check "Start menu: nothing else" test "$(files_in "$menu")" = \
   "VUX-Wendrake deinstallieren.lnk VUX-Wendrake.lnk "
 check_entry "$win_instdir" "$instdir" 0.9.0
+check "program and catalogue folders shut out everyone" shut_to_everyone "$instdir" "$(dirname "$catalogue")"
 check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 
 step "the installed picker on the installed catalogue"
@@ -249,8 +253,11 @@ cat "$work/state.diff"
 check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
 step "an upgrade goes into the folder of the administrator's choice"
+chmod 755 "$(dirname "$catalogue")"  # rights of the administrator's choice
 "$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
 check "installed into the chosen folder" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe "
+check "the chosen folder shuts out everyone, unlike C:\\" shut_to_everyone "$own_instdir"
+check "the catalogue folder keeps its rights" test "$(stat -c %a "$(dirname "$catalogue")")" = 755
 printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
 "$WINE" "$installer" /S >/dev/null 2>&1
 check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
