@@ -18,6 +18,17 @@ Target amd64-unicode
 !define PENDING_EXE "Wendrake.exe.neu"
 ; Windows Installer's "restart required", which deployment tools understand.
 !define RESTART_REQUIRED 3010
+; The rights of C:\Program Files for the program's folder, wherever it is:
+; every user runs Wendrake.exe, and Programs and Features runs Uninstall.exe
+; with administrator rights, so users may read and run them, never change
+; them. Inherited rights do not count: under C:\ every user may change what
+; is in a new folder. The catalogue decides every user's plotters: users
+; read it, administrators alone write it.
+!define PROGRAM_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+!define CATALOGUE_RIGHTS "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)"
+!define ERROR_ALREADY_EXISTS 183
+; DACL_SECURITY_INFORMATION with PROTECTED_DACL_SECURITY_INFORMATION.
+!define PROTECTED_DACL_SECURITY_INFORMATION 0x80000004
 !define SOURCE "${__FILEDIR__}/../.."
 
 Name "${PRODUCT}"
@@ -50,6 +61,10 @@ Var StartMenuFolder
 !define MUI_STARTMENUPAGE_REGISTRY_VALUENAME "Start Menu Folder"
 !insertmacro MUI_PAGE_STARTMENU Program $StartMenuFolder
 !insertmacro MUI_PAGE_INSTFILES
+; A restart that an out-of-reach picker made necessary waits for the
+; administrator: "Fertigstellen" must not restart a terminal server that
+; users work on.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -66,6 +81,44 @@ Function .onInit
     MessageBox MB_OK|MB_ICONSTOP "Die Installation von ${PRODUCT} benötigt Administratorrechte." /SD IDOK
     Abort
   ${EndIf}
+  ; The Start-menu choice of the installation this one upgrades, "no
+  ; shortcuts" (a leading ">") too, for the page to show and a silent run
+  ; to keep. Earlier releases stored no choice for "no shortcuts": an
+  ; installation without one had chosen that.
+  ReadRegStr $StartMenuFolder HKLM "${PRODUCT_KEY}" "Start Menu Folder"
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" ""
+  ${If} $StartMenuFolder == ""
+  ${AndIf} $0 != ""
+    StrCpy $StartMenuFolder ">${PRODUCT}"
+  ${EndIf}
+FunctionEnd
+
+; Creates the folder $0 (and its parent) with the rights $1 (SDDL), given
+; at its creation so that nobody can put a file into it before; a folder
+; that exists gets them too when $2 is 1. $0: 0, ERROR_ALREADY_EXISTS for a
+; folder that keeps its rights, or the system's error.
+Function MakeFolder
+  ${GetParent} $0 $3
+  CreateDirectory $3
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w r1, i 1, *p .r4, p 0) i .r5 ?e'
+  Pop $6
+  ${IfThen} $5 = 0 ${|} Goto done ${|}
+  ; SECURITY_ATTRIBUTES of a 64-bit program: the pointer at offset 8.
+  System::Call '*(i 24, i 0, p r4, i 0, i 0) p .r7'
+  System::Call 'kernel32::CreateDirectoryW(w r0, p r7) i .r5 ?e'
+  Pop $6
+  ${If} $5 <> 0
+    StrCpy $6 0
+  ${ElseIf} $6 = ${ERROR_ALREADY_EXISTS}
+  ${AndIf} $2 = 1
+    ; Also handed down to what the folder holds already.
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r4, *i .r5, *p .r3, *i .r5)'
+    System::Call 'advapi32::SetNamedSecurityInfoW(w r0, i 1, i ${PROTECTED_DACL_SECURITY_INFORMATION}, p 0, p 0, p r3, p 0) i .r6'
+  ${EndIf}
+  System::Free $7
+  System::Call 'kernel32::LocalFree(p r4)'
+  done:
+  StrCpy $0 $6
 FunctionEnd
 
 ; A running picker holds Wendrake.exe: Windows neither replaces nor deletes
@@ -183,10 +236,27 @@ Function DirectoryLeave
   ${IfThen} $0 != "" ${|} Abort ${|}
 FunctionEnd
 
+!macro MAKE_FOLDER folder rights replace
+  StrCpy $0 "${folder}"
+  StrCpy $1 "${rights}"
+  StrCpy $2 ${replace}
+  Call MakeFolder
+  ${If} $0 <> 0
+  ${AndIf} $0 <> ${ERROR_ALREADY_EXISTS}
+    RMDir "$INSTDIR"
+    MessageBox MB_OK|MB_ICONSTOP "Die Rechte des Ordners ${folder} können nicht gesetzt werden (Fehler $0)." /SD IDOK
+    Abort
+  ${EndIf}
+!macroend
+
 Section
   ; Silent, the Directory page did not ask.
   Call InstalledElsewhere
   ${IfThen} $0 != "" ${|} Abort ${|}
+  ; Both folders have their rights before anything of ours is in them. A
+  ; catalogue folder that exists keeps its rights: the administrator's.
+  !insertmacro MAKE_FOLDER "$INSTDIR" "${PROGRAM_RIGHTS}" 1
+  !insertmacro MAKE_FOLDER "$APPDATA\L-VORDANS\ZEPLO-Plotter" "${CATALOGUE_RIGHTS}" 0
   Call FreeProgram
   SetOutPath "$INSTDIR"
   ClearErrors
@@ -209,11 +279,24 @@ Section
   ; The shortcuts start the picker in its own folder.
   SetOutPath "$INSTDIR"
 
+  ; Another choice at an upgrade takes the old shortcuts away: they would
+  ; be left behind, starting a program that may be gone.
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" "Start Menu Folder"
+  StrCpy $1 $0 1
+  ${If} $0 != $StartMenuFolder
+  ${AndIf} $0 != ""
+  ${AndIf} $1 != ">"
+    Delete "$SMPROGRAMS\$0\${PRODUCT}.lnk"
+    Delete "$SMPROGRAMS\$0\${PRODUCT} deinstallieren.lnk"
+    RMDir "$SMPROGRAMS\$0"
+  ${EndIf}
   !insertmacro MUI_STARTMENU_WRITE_BEGIN Program
     CreateDirectory "$SMPROGRAMS\$StartMenuFolder"
     CreateShortCut "$SMPROGRAMS\$StartMenuFolder\${PRODUCT}.lnk" "$INSTDIR\Wendrake.exe"
     CreateShortCut "$SMPROGRAMS\$StartMenuFolder\${PRODUCT} deinstallieren.lnk" "$INSTDIR\Uninstall.exe"
   !insertmacro MUI_STARTMENU_WRITE_END
+  ; "No shortcuts" too, which the page's own storing leaves out.
+  WriteRegStr HKLM "${PRODUCT_KEY}" "Start Menu Folder" $StartMenuFolder
 
   ; A fresh entry: values earlier installers wrote there mean nothing now.
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
@@ -255,6 +338,10 @@ FunctionEnd
 Function un.onUninstSuccess
   ${If} ${RebootFlag}
     SetErrorLevel ${RESTART_REQUIRED}
+    ; The uninstaller has no finish page that could say so.
+    MessageBox MB_OK|MB_ICONINFORMATION "${PRODUCT} ist entfernt bis auf Dateien, die eine noch laufende \
+        Plotterauswahl festhält: Windows entfernt sie beim nächsten Neustart. Starten Sie \
+        Windows neu, sobald die Benutzer ihre Arbeit beendet haben." /SD IDOK
   ${EndIf}
 FunctionEnd
 

@@ -2,13 +2,13 @@
 # The installer as an administrator uses it, under Wine: silently a first
 # install (the previous release), the installed picker on the sample
 # catalogue, an upgrade over the administrator's own catalogue while that
-# picker runs, an upgrade, uninstall and install while a picker out of reach
-# runs, the pages up to Installieren, the uninstaller's German pages, the
-# uninstall, an upgrade in a folder of the administrator's choice (elsewhere
-# refused), an uninstall there while a picker out of reach runs, and an
-# install after it. Every step is judged by its exit code and by what it
-# leaves, after a restart where one is due: an installer that cannot start
-# at all fails here.
+# picker runs, upgrades, an uninstall and an install while a picker out of
+# reach runs (through the German pages too), the pages up to Installieren,
+# the uninstaller's German pages, the uninstall, an upgrade in a folder of
+# the administrator's choice (elsewhere refused), an uninstall there while a
+# picker out of reach runs, and an install after it. Every step is judged by
+# its exit code and by what it leaves, after a restart where one is due: an
+# installer that cannot start at all fails here.
 #   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
@@ -56,6 +56,10 @@ state_is() {  # state_is PREFIX: the machine as PREFIX.files and PREFIX.reg say
   diff "$1.files" "$work/state.now.files" >"$work/state.diff" &&
     diff "$1.reg" "$work/state.now.reg" >>"$work/state.diff"
 }
+# Wine keeps no rights of a file but its Unix mode, and shows the others' bits
+# as those of Everyone, which folders under C:\ and C:\ProgramData grant.
+shut_to_everyone() { local f; for f; do [[ $(stat -c %A "$f") == *--- ]] || return 1; done; }
+press() { "$WINE" "$probe" press "$1 von VUX-Wendrake" "${@:2}"; }  # press Installation|Deinstallation TEXT...
 # A shortcut keeps its target's full path in the system code page.
 points_to() { grep -aqF "$2" "$1"; }
 # The file operations waiting for the next restart, one path a line.
@@ -84,9 +88,14 @@ picker_closed_storing_its_position() {
 start_picker_out_of_reach() {  # start_picker_out_of_reach WINDOWS_EXE
   "$WINE" explorer /desktop=Andere,800x600 "$1" >/dev/null 2>&1 &
   local _; for _ in $(seq 100); do sleep 0.1; [[ -n $(pickers) ]] && sleep 1 && return; done
+  return 1
 }
-pickers() {  # the pickers of this Wine prefix: others may run the same path
-  local p; for p in $(pgrep -f '^C:[^/]*Wendrake\.exe$'); do grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" && echo "$p"; done
+# The pickers of this Wine prefix: other prefixes on the machine run the same path.
+pickers() {
+  local p
+  for p in $(pgrep -f '^C:[^/]*Wendrake\.exe$'); do
+    grep -qszx "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" && echo "$p"
+  done
 }
 # Another program opens the file sharing no deletion: it can be neither
 # replaced nor moved aside. holder: that program's process.
@@ -99,7 +108,7 @@ hold_file() {  # hold_file WINDOWS_PATH
 # does not take.
 uninstall_in_place() {  # uninstall_in_place COMMAND_LINE; returns its exit code
   printf '%s\r\nexit %%errorlevel%%\r\n' "$1" >"$work/uninstall.bat"
-  "$WINE" cmd /c "$(winpath "$work/uninstall.bat")" >/dev/null 2>&1
+  timeout 60 "$WINE" cmd /c "$(winpath "$work/uninstall.bat")" >/dev/null 2>&1
 }
 
 # Every value of the Programs-and-Features entry for an installation.
@@ -145,10 +154,7 @@ fi
 installer="$work/current/Wendrake-$version-win64.exe"
 previous="$work/previous/Wendrake-0.9.0-win64.exe"
 zip="$work/current/Wendrake-$version-win64.zip"
-for package in "$installer" "$zip"; do
-  check "$(basename "$package").sha256 matches" \
-    test "$(cut -d' ' -f1 "$package.sha256")" = "$(sha256sum "$package" | cut -d' ' -f1)"
-done
+check "the .sha256 files match" sh -c 'cd "${1%/*}" && sha256sum --check --quiet ./*.sha256' _ "$installer"
 (mkdir -p "$work/unzip" && cd "$work/unzip" && cmake -E tar xf "$zip")
 check "the zip holds the exe alone" test "$(files_in "$work/unzip")" = \
   "Wendrake-$version-win64 Wendrake-$version-win64/Wendrake.exe "
@@ -173,6 +179,7 @@ check "Start menu: the uninstaller" \
 check "Start menu: nothing else" test "$(files_in "$menu")" = \
   "VUX-Wendrake deinstallieren.lnk VUX-Wendrake.lnk "
 check_entry "$win_instdir" "$instdir" 0.9.0
+check "program and catalogue folders shut out everyone" shut_to_everyone "$instdir" "$(dirname "$catalogue")"
 check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 
 step "the installed picker on the installed catalogue"
@@ -203,7 +210,7 @@ check_entry "$win_instdir" "$instdir" "$version"
 check "the entry holds nothing of earlier installers" \
   test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
 
-step "upgrade, uninstall and install again while a picker out of reach runs: the last one stays"
+step "upgrades, an uninstall and an install while a picker out of reach runs: the last one stays"
 printf 'the previous release' >>"$instdir/Wendrake.exe"
 cp "$instdir/Wendrake.exe" "$work/previous.exe"
 check "a picker runs out of the installer's reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
@@ -212,6 +219,15 @@ check "the upgrade exits 3010, restart required" test $? = $restart_required
 check "the new exe is in place at once" cmp -s "$instdir/Wendrake.exe" "$exe"
 check "the running one is moved aside" cmp -s "$instdir/Wendrake.exe.1.alt" "$work/previous.exe"
 check "only its new name waits for the restart" test "$(pending)" = "$win_instdir\\Wendrake.exe.1.alt"
+# Interactive, "no shortcuts" ticked, while the moved one still runs.
+timeout 60 "$WINE" "$installer" >/dev/null 2>&1 & setup=$!
+check "the Start-menu page: no shortcuts" press Installation "&Weiter >" "&Weiter >" "Keine Verkn"
+check "the finish page preselects restarting later" \
+  press Installation "&Installieren" "selbst neu starten (x)" "&Fertigstellen"
+wait "$setup"
+check "Fertigstellen ends it with 3010, the old shortcuts gone" test $? = $restart_required -a ! -e "$menu"
+"$WINE" "$installer" /S >/dev/null 2>&1
+check "a silent upgrade exits 3010 and keeps to no shortcuts" test $? = $restart_required -a ! -e "$menu"
 uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "the uninstaller exits 3010" test $? = $restart_required
 check "the exe is gone at once" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
@@ -228,9 +244,9 @@ start_picker "$win_instdir\\Wendrake.exe"
 hold_file "$win_instdir\\Wendrake.exe"
 machine_state "$work/state.installed"
 timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
-"$WINE" "$probe" press "Installation von VUX-Wendrake" 1 1 2>&1  # to the page with Installieren
+press Installation "&Weiter >" "&Weiter >"  # to the page with Installieren
 check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
-"$WINE" "$probe" press "Installation von VUX-Wendrake" 1 2 2>&1  # Installieren, Abbrechen
+press Installation "&Installieren" "Cancel"  # in the question that follows (Wine's own texts)
 wait $!
 check "Abbrechen in the question that follows: exit 1" test $? = 1
 check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
@@ -265,8 +281,11 @@ cat "$work/state.diff"
 check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
 
 step "an upgrade goes into the folder of the administrator's choice"
+chmod 755 "$(dirname "$catalogue")"  # rights of the administrator's choice
 "$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
 check "installed into the chosen folder" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe "
+check "the chosen folder shuts out everyone, unlike C:\\" shut_to_everyone "$own_instdir"
+check "the catalogue folder keeps its rights" test "$(stat -c %a "$(dirname "$catalogue")")" = 755
 printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
 "$WINE" "$installer" /S >/dev/null 2>&1
 check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
@@ -285,9 +304,15 @@ uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "while another program holds it too, the uninstaller exits 2" test $? = 2
 kill "$holder"; wait "$holder"
 check "and changes nothing" state_is "$work/state.own"
-uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
-check "once the other program is gone it exits 3010, restart required" test $? = $restart_required
-check "the running exe is moved aside at once" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
+"$WINE" "$installer" /S >/dev/null 2>&1  # moves the running exe aside
+# Interactive and in place: the German pages, then a word on the restart due.
+uninstall_in_place "$(reg_value "$uninstall_key" UninstallString) _?=$win_own_instdir" & uninstaller=$!
+check "the uninstaller says that the restart removes what is left" press Deinstallation \
+  "VUX-Wendrake wird von Ihrem Computer entfernt." "&Deinstallieren" "&Beenden" "Windows entfernt sie beim" OK
+wait "$uninstaller"
+check "the uninstaller exits 3010, restart required" test $? = $restart_required
+check "the exe is gone at once, the moved one waits" \
+  test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
 check "the Start menu folder is removed" test ! -e "$menu"
 check "HKLM\Software\L-VORDANS is removed once nothing is left in it" no_key "$vendor_key"
 pickers | xargs -r kill  # its user logs off

@@ -5,7 +5,8 @@
 //   probe click ROW      clicks the picker's row (0-based) as a user would
 //   probe dialog TITLE   the texts of the window whose title starts so, then
 //                        ends its process
-//   probe press TITLE ID...  presses buttons in turn in the front window so titled
+//   probe press TITLE TEXT...  clicks each control of such a window holding
+//                        TEXT in turn, once it shows (a label: waits for it)
 //   probe hold [FILE]    keeps Wine's desktop in use (and the file open, sharing
 //                        no deletion) until it is killed
 #include <string>
@@ -43,17 +44,36 @@ int Show(HWND picker) {
   return 0;
 }
 
-// The front visible top-level window whose title starts with the text (NSIS
-// puts a blank after some captions; its message boxes have the same title).
-HWND FrontWindow(const std::wstring& title) {
-  for (HWND w : TopLevelWindows(0, nullptr, true))
-    if (WindowText(w).starts_with(title)) return w;
+// The first visible, enabled control under `parent`, of the pages in it too,
+// whose text (" (x)" added when checked) holds `text`.
+HWND Find(HWND parent, const std::wstring& text) {
+  for (HWND c = ::FindWindowExW(parent, nullptr, nullptr, nullptr); c != nullptr;
+       c = ::FindWindowExW(parent, c, nullptr, nullptr)) {
+    const bool checked = ::SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (::IsWindowVisible(c) && ::IsWindowEnabled(c) &&
+        (WindowText(c) + (checked ? L" (x)" : L"")).find(text) != std::wstring::npos)
+      return c;
+    if (const HWND inner = Find(c, text)) return inner;
+  }
   return nullptr;
 }
 
+// Such a control of a visible top-level window whose title starts with
+// `title` (NSIS puts a blank after some captions), waited for.
+HWND Control(const std::wstring& title, const std::wstring& text) {
+  HWND control = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : TopLevelWindows(0, nullptr, true))
+          if (control == nullptr && WindowText(w).starts_with(title)) control = Find(w, text);
+        return control != nullptr;
+      },
+      30000);
+  return control;
+}
+
 int Dialog(const std::wstring& title) {
-  HWND window = nullptr;
-  WaitFor([&] { return (window = FrontWindow(title)) != nullptr; }, 30000);
+  const HWND window = ::GetAncestor(Control(title, L""), GA_ROOT);
   if (window == nullptr) return Fail(L"no window titled " + title);
   ::Sleep(1000);  // the texts arrive once the first page is filled in
   Print(L"title=" + WindowText(window) + L"\n" + DialogTexts(window));
@@ -64,25 +84,18 @@ int Dialog(const std::wstring& title) {
                                                                             : Fail(L"not ended");
 }
 
-// Each button once it has stayed enabled in front for half a second: a page
-// fills in, and a box comes to the front, after a moment.
-int Press(const std::wstring& title, wchar_t** ids, wchar_t** end) {
-  for (; ids != end; ++ids) {
-    const int id = _wtoi(*ids);
-    const auto ready = [&] { return ::IsWindowEnabled(::GetDlgItem(FrontWindow(title), id)); };
-    if (!WaitFor([&] { return ready() && (::Sleep(500), ready()); }, 30000))
-      return Fail(L"no button " + std::to_wstring(id));
-    ::SendMessageTimeoutW(FrontWindow(title), WM_COMMAND, id, 0, SMTO_NORMAL, 5000, nullptr);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
-  if (command == L"press" && argc > 3) return Press(argv[2], argv + 3, argv + argc);
+  for (int i = 3; command == L"press" && i < argc; ++i) {
+    const HWND control = Control(argv[2], argv[i]);
+    if (control == nullptr) return Fail(L"nothing shows " + std::wstring(argv[i]));
+    ::PostMessageW(control, BM_CLICK, 0, 0);  // a page may run a message loop of its own
+    ::Sleep(500);
+  }
+  if (command == L"press" && argc > 3) return 0;
   if (command == L"hold") {  // a window, even a message-only one, uses the desktop
     ::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (argc == 3 && ::CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -99,5 +112,5 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
   }
-  return Fail(L"usage: probe show | click ROW | dialog TITLE | press TITLE ID... | hold [FILE]");
+  return Fail(L"usage: probe show | click ROW | dialog TITLE | press TITLE TEXT... | hold [FILE]");
 }
