@@ -149,9 +149,8 @@ stop_lanes() {
   for lane in "$BUILD"/lanes/*/; do
     lane=$(basename "$lane")
     in_lane "$lane" end_wine
-    [[ -f "$BUILD/lanes/$lane/xvfb.pid" ]] && kill "$(<"$BUILD/lanes/$lane/xvfb.pid")" 2>/dev/null
+    kill "$(cat "$BUILD/lanes/$lane/xvfb.pid" 2>/dev/null)" 2>/dev/null || true
   done
-  return 0
 }
 
 stop_all() {

@@ -1,24 +1,33 @@
 #!/usr/bin/env bash
-# The installer as an administrator uses it, under Wine: silently a first
-# install (the previous release), the installed picker on the sample
-# catalogue, an upgrade over the administrator's own catalogue while that
-# picker runs, upgrades, an uninstall and an install while a picker out of
-# reach runs (through the German pages too), the pages up to Installieren,
-# the uninstaller's German pages, the uninstall, an upgrade in a folder of
-# the administrator's choice (elsewhere refused), an uninstall there while a
-# picker out of reach runs, and an install after it. Every step is judged by
-# its exit code and by what it leaves, after a restart where one is due: an
-# installer that cannot start at all fails here.
-#   installer_test.sh BUILD_DIR EXE PROBE SAMPLE VERSION
+# The installer as an administrator uses it, in three parts that run apart,
+# the two under Wine in a Wine session each (scripts/test's lanes):
+#   packages  what CPack makes: the setup programs of this release and of the
+#             previous one (the same program, an older version), the zip
+#   upgrade   silently a first install (the previous release), the installed
+#             picker on the sample catalogue, an upgrade over the
+#             administrator's own catalogue while that picker runs, upgrades,
+#             an uninstall and an install while a picker out of reach runs
+#             (through the German pages too), the pages up to Installieren,
+#             the uninstaller's German pages, the uninstall
+#   folder    an upgrade in a folder of the administrator's choice (elsewhere
+#             refused), an uninstall there while a picker out of reach runs,
+#             and an install after it
+# Every step is judged by its exit code and by what it leaves, after a
+# restart where one is due: an installer that cannot start at all fails here.
+#   installer_test.sh PART BUILD_DIR EXE PROBE SAMPLE VERSION
 # shellcheck disable=SC2317  # the helpers run through check
 set -uo pipefail
-build=$1 exe=$2 probe=$3 sample=$4 version=$5
+part=$1 build=$2 exe=$3 probe=$4 sample=$5 version=$6
 : "${WINEPREFIX:?the Wine prefix of scripts/test}"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/setup.sh"
 set +e  # setup.sh stops at the first failure; the checks go on
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
-work="$build/tests/release/installer"
+packages="$build/tests/release/packages" work="$build/tests/release/$part"
+installer="$packages/current/Wendrake-$version-win64.exe"
+previous="$packages/previous/Wendrake-0.9.0-win64.exe"
+zip="$packages/current/Wendrake-$version-win64.zip"
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 c="$WINEPREFIX/drive_c"
 instdir="$c/Program Files/VUX-Wendrake" win_instdir='C:\Program Files\VUX-Wendrake'
 own_instdir="$c/Werkzeuge/VUX-Wendrake" win_own_instdir='C:\Werkzeuge\VUX-Wendrake'
@@ -136,194 +145,200 @@ remove_installation() {
   "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1
   "$WINE" reg delete "$pending_key" /v PendingFileRenameOperations /f >/dev/null 2>&1
 }
-trap remove_installation EXIT
+[[ $part == packages ]] || trap remove_installation EXIT
 
-step "packages"
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-# The previous release: the same program under an older version number.
-if ! cpack --config "$build/CPackConfig.cmake" -B "$work/current" >"$work/cpack.log" 2>&1 ||
-  ! cpack --config "$build/CPackConfig.cmake" -B "$work/previous" -G NSIS \
-    -D CPACK_PACKAGE_VERSION=0.9.0 -D CPACK_PACKAGE_FILE_NAME=Wendrake-0.9.0-win64 \
-    >>"$work/cpack.log" 2>&1; then
-  cat "$work/cpack.log"
-  echo "FAIL: cpack"
-  exit 1
-fi
-installer="$work/current/Wendrake-$version-win64.exe"
-previous="$work/previous/Wendrake-0.9.0-win64.exe"
-zip="$work/current/Wendrake-$version-win64.zip"
-check "the .sha256 files match" sh -c 'cd "${1%/*}" && sha256sum --check --quiet ./*.sha256' _ "$installer"
-(mkdir -p "$work/unzip" && cd "$work/unzip" && cmake -E tar xf "$zip")
-check "the zip holds the exe alone" test "$(files_in "$work/unzip")" = \
-  "Wendrake-$version-win64 Wendrake-$version-win64/Wendrake.exe "
-check "the zip's exe is the built one" cmp -s "$work/unzip/Wendrake-$version-win64/Wendrake.exe" "$exe"
+# The packages, as CPack makes them: their checksums and the zip; under Wine
+# nothing.
+packages() {
+  step "packages"
+  # The previous release: the same program under an older version number.
+  if ! cpack --config "$build/CPackConfig.cmake" -B "$packages/current" >"$work/cpack.log" 2>&1 ||
+    ! cpack --config "$build/CPackConfig.cmake" -B "$packages/previous" -G NSIS \
+      -D CPACK_PACKAGE_VERSION=0.9.0 -D CPACK_PACKAGE_FILE_NAME=Wendrake-0.9.0-win64 \
+      >>"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    fail "cpack"
+    return
+  fi
+  check "the .sha256 files match" sh -c 'cd "${1%/*}" && sha256sum --check --quiet ./*.sha256' _ "$installer"
+  (mkdir -p "$work/unzip" && cd "$work/unzip" && cmake -E tar xf "$zip")
+  check "the zip holds the exe alone" test "$(files_in "$work/unzip")" = \
+    "Wendrake-$version-win64 Wendrake-$version-win64/Wendrake.exe "
+  check "the zip's exe is the built one" cmp -s "$work/unzip/Wendrake-$version-win64/Wendrake.exe" "$exe"
+}
 
-step "a machine without the picker"
-remove_installation
-machine_state "$work/state.before"
+upgrade() {
+  step "a machine without the picker"
+  remove_installation
+  machine_state "$work/state.before"
 
-step "first installation: the previous release, silently"
-"$WINE" "$previous" /S >/dev/null 2>&1
-check "the installer exits 0" test $? = 0
-check "the program folder holds the exe and the uninstaller, nothing else" \
-  test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
-check "the installed exe is the built one" cmp -s "$instdir/Wendrake.exe" "$exe"
-check "the sample catalogue is installed" cmp -s "$catalogue" "$sample"
-check "the sample is plain ASCII, the same in every encoding" \
-  test -z "$(LC_ALL=C grep -n '[^[:print:][:space:]]' "$sample")"
-check "Start menu: the picker" points_to "$menu/VUX-Wendrake.lnk" "$win_instdir\\Wendrake.exe"
-check "Start menu: the uninstaller" \
-  points_to "$menu/VUX-Wendrake deinstallieren.lnk" "$win_instdir\\Uninstall.exe"
-check "Start menu: nothing else" test "$(files_in "$menu")" = \
-  "VUX-Wendrake deinstallieren.lnk VUX-Wendrake.lnk "
-check_entry "$win_instdir" "$instdir" 0.9.0
-check "program and catalogue folders shut out everyone" shut_to_everyone "$instdir" "$(dirname "$catalogue")"
-check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
+  step "first installation: the previous release, silently"
+  "$WINE" "$previous" /S >/dev/null 2>&1
+  check "the installer exits 0" test $? = 0
+  check "the program folder holds the exe and the uninstaller, nothing else" \
+    test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
+  check "the installed exe is the built one" cmp -s "$instdir/Wendrake.exe" "$exe"
+  check "the sample catalogue is installed" cmp -s "$catalogue" "$sample"
+  check "the sample is plain ASCII, the same in every encoding" \
+    test -z "$(LC_ALL=C grep -n '[^[:print:][:space:]]' "$sample")"
+  check "Start menu: the picker" points_to "$menu/VUX-Wendrake.lnk" "$win_instdir\\Wendrake.exe"
+  check "Start menu: the uninstaller" \
+    points_to "$menu/VUX-Wendrake deinstallieren.lnk" "$win_instdir\\Uninstall.exe"
+  check "Start menu: nothing else" test "$(files_in "$menu")" = \
+    "VUX-Wendrake deinstallieren.lnk VUX-Wendrake.lnk "
+  check_entry "$win_instdir" "$instdir" 0.9.0
+  check "program and catalogue folders shut out everyone" shut_to_everyone "$instdir" "$(dirname "$catalogue")"
+  check "the entry is not under WOW6432Node" no_key "$uninstall_key" 32
 
-step "the installed picker on the installed catalogue"
-# The previous release's exe: the built one with bytes of its own at the end.
-printf 'the previous release' >>"$instdir/Wendrake.exe"
-start_picker "$win_instdir\\Wendrake.exe"
-cat "$work/picker"
-check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
-sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
-printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.expected"
-check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
+  step "the installed picker on the installed catalogue"
+  # The previous release's exe: the built one with bytes of its own at the end.
+  printf 'the previous release' >>"$instdir/Wendrake.exe"
+  start_picker "$win_instdir\\Wendrake.exe"
+  cat "$work/picker"
+  check "the picker's window" grep -q '^window "VUX-Wendrake" at .*, 85 x .*, topmost$' "$work/picker"
+  sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker" >"$work/rows"
+  printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" "Vellum G4" >"$work/rows.expected"
+  check "the picker lists the sample's plotters" diff "$work/rows.expected" "$work/rows"
 
-step "upgrade over the administrator's catalogue while the picker runs"
-# The administrator's own list, with bytes a rewrite would change: CR LF,
-# a character of the ANSI code page, no end after the last line.
-printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHalle          halle.zpk           farbe.zst' |
-  iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
-cp "$catalogue" "$work/catalogue.edited"
-# What earlier installers left in the entry.
-"$WINE" reg add "$uninstall_key" /v AddToPathAllUsers /d 0 /f /reg:64 >/dev/null 2>&1
-"$WINE" "$installer" /S >/dev/null 2>&1
-check "the installer exits 0" test $? = 0
-check "the picker was closed and stored its position" picker_closed_storing_its_position
-check "the exe is replaced" cmp -s "$instdir/Wendrake.exe" "$exe"
-check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
-check "still just the exe and the uninstaller" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
-check_entry "$win_instdir" "$instdir" "$version"
-check "the entry holds nothing of earlier installers" \
-  test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
+  step "upgrade over the administrator's catalogue while the picker runs"
+  # The administrator's own list, with bytes a rewrite would change: CR LF,
+  # a character of the ANSI code page, no end after the last line.
+  printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHalle          halle.zpk           farbe.zst' |
+    iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
+  cp "$catalogue" "$work/catalogue.edited"
+  # What earlier installers left in the entry.
+  "$WINE" reg add "$uninstall_key" /v AddToPathAllUsers /d 0 /f /reg:64 >/dev/null 2>&1
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the installer exits 0" test $? = 0
+  check "the picker was closed and stored its position" picker_closed_storing_its_position
+  check "the exe is replaced" cmp -s "$instdir/Wendrake.exe" "$exe"
+  check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
+  check "still just the exe and the uninstaller" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe "
+  check_entry "$win_instdir" "$instdir" "$version"
+  check "the entry holds nothing of earlier installers" \
+    test -z "$(reg_value "$uninstall_key" AddToPathAllUsers)"
 
-step "upgrades, an uninstall and an install while a picker out of reach runs: the last one stays"
-printf 'the previous release' >>"$instdir/Wendrake.exe"
-cp "$instdir/Wendrake.exe" "$work/previous.exe"
-check "a picker runs out of the installer's reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
-"$WINE" "$installer" /S >/dev/null 2>&1
-check "the upgrade exits 3010, restart required" test $? = $restart_required
-check "the new exe is in place at once" cmp -s "$instdir/Wendrake.exe" "$exe"
-check "the running one is moved aside" cmp -s "$instdir/Wendrake.exe.1.alt" "$work/previous.exe"
-check "only its new name waits for the restart" test "$(pending)" = "$win_instdir\\Wendrake.exe.1.alt"
-# Interactive, "no shortcuts" ticked, while the moved one still runs.
-timeout 60 "$WINE" "$installer" >/dev/null 2>&1 & setup=$!
-check "the Start-menu page: no shortcuts" press Installation "&Weiter >" "&Weiter >" "Keine Verkn"
-check "the finish page preselects restarting later" \
-  press Installation "&Installieren" "selbst neu starten (x)" "&Fertigstellen"
-wait "$setup"
-check "Fertigstellen ends it with 3010, the old shortcuts gone" test $? = $restart_required -a ! -e "$menu"
-"$WINE" "$installer" /S >/dev/null 2>&1
-check "a silent upgrade exits 3010 and keeps to no shortcuts" test $? = $restart_required -a ! -e "$menu"
-uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
-check "the uninstaller exits 3010" test $? = $restart_required
-check "the exe is gone at once" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
-"$WINE" "$installer" /S >/dev/null 2>&1
-check "the new installation exits 3010: the moved ones still wait" test $? = $restart_required
-reboot_wine
-check "after the restart the exe installed last is in place, the moved ones gone" \
-  test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
-check "the exe is the new one" cmp -s "$instdir/Wendrake.exe" "$exe"
-check_entry "$win_instdir" "$instdir" "$version"
+  step "upgrades, an uninstall and an install while a picker out of reach runs: the last one stays"
+  printf 'the previous release' >>"$instdir/Wendrake.exe"
+  cp "$instdir/Wendrake.exe" "$work/previous.exe"
+  check "a picker runs out of the installer's reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the upgrade exits 3010, restart required" test $? = $restart_required
+  check "the new exe is in place at once" cmp -s "$instdir/Wendrake.exe" "$exe"
+  check "the running one is moved aside" cmp -s "$instdir/Wendrake.exe.1.alt" "$work/previous.exe"
+  check "only its new name waits for the restart" test "$(pending)" = "$win_instdir\\Wendrake.exe.1.alt"
+  # Interactive, "no shortcuts" ticked, while the moved one still runs.
+  timeout 60 "$WINE" "$installer" >/dev/null 2>&1 & setup=$!
+  check "the Start-menu page: no shortcuts" press Installation "&Weiter >" "&Weiter >" "Keine Verkn"
+  check "the finish page preselects restarting later" \
+    press Installation "&Installieren" "selbst neu starten (x)" "&Fertigstellen"
+  wait "$setup"
+  check "Fertigstellen ends it with 3010, the old shortcuts gone" test $? = $restart_required -a ! -e "$menu"
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "a silent upgrade exits 3010 and keeps to no shortcuts" test $? = $restart_required -a ! -e "$menu"
+  uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+  check "the uninstaller exits 3010" test $? = $restart_required
+  check "the exe is gone at once" test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the new installation exits 3010: the moved ones still wait" test $? = $restart_required
+  reboot_wine
+  check "after the restart the exe installed last is in place, the moved ones gone" \
+    test "$(files_in "$instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
+  check "the exe is the new one" cmp -s "$instdir/Wendrake.exe" "$exe"
+  check_entry "$win_instdir" "$instdir" "$version"
 
-step "pickers close only once Installieren is pressed, Abbrechen while the exe stays held changes nothing"
-start_picker "$win_instdir\\Wendrake.exe"
-hold_file "$win_instdir\\Wendrake.exe"
-machine_state "$work/state.installed"
-timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
-press Installation "&Weiter >" "&Weiter >"  # to the page with Installieren
-check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
-press Installation "&Installieren" "Cancel"  # in the question that follows (Wine's own texts)
-wait $!
-check "Abbrechen in the question that follows: exit 1" test $? = 1
-check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
-check "nothing changed" state_is "$work/state.installed"
-kill "$holder"; wait "$holder"
+  step "pickers close only once Installieren is pressed, Abbrechen while the exe stays held changes nothing"
+  start_picker "$win_instdir\\Wendrake.exe"
+  hold_file "$win_instdir\\Wendrake.exe"
+  machine_state "$work/state.installed"
+  timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
+  press Installation "&Weiter >" "&Weiter >"  # to the page with Installieren
+  check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
+  press Installation "&Installieren" "Cancel"  # in the question that follows (Wine's own texts)
+  wait $!
+  check "Abbrechen in the question that follows: exit 1" test $? = 1
+  check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
+  check "nothing changed" state_is "$work/state.installed"
+  kill "$holder"; wait "$holder"
 
-step "the uninstaller speaks German, and leaves the picker be until Deinstallieren"
-start_picker "$win_instdir\\Wendrake.exe"
-"$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
-"$WINE" "$probe" dialog "Deinstallation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog"
-cat "$work/dialog"
-check "the uninstaller's buttons are German" grep -qx '&Deinstallieren' "$work/dialog"
-check "the cancelled uninstaller left the program and the picker" \
-  test -f "$instdir/Wendrake.exe" -a -n "$(kill -0 "$picker_pid" && echo runs)"
+  step "the uninstaller speaks German, and leaves the picker be until Deinstallieren"
+  start_picker "$win_instdir\\Wendrake.exe"
+  "$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
+  "$WINE" "$probe" dialog "Deinstallation von VUX-Wendrake" 2>&1 | tr -d '\r' >"$work/dialog"
+  cat "$work/dialog"
+  check "the uninstaller's buttons are German" grep -qx '&Deinstallieren' "$work/dialog"
+  check "the cancelled uninstaller left the program and the picker" \
+    test -f "$instdir/Wendrake.exe" -a -n "$(kill -0 "$picker_pid" && echo runs)"
 
-step "the entry's silent uninstall while the picker runs, another L-VORDANS program's settings beside ours"
-"$WINE" reg add "$vendor_key\\MORKA" /v Pfad /d 'C:\MORKA' /f /reg:64 >/dev/null 2>&1
-uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
-check "the uninstaller exits 0" test $? = 0
-check "the picker was closed and stored its position" picker_closed_storing_its_position
-check "the install folder's key is removed" no_key "$vendor_key\\VUX-Wendrake"
-check "only the uninstaller is left, which ran in place" test "$(files_in "$instdir")" = "Uninstall.exe "
-check "the Start menu folder is removed" test ! -e "$menu"
-check "the other program's settings are kept" test "$(reg_value "$vendor_key\\MORKA" Pfad)" = 'C:\MORKA'
-"$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1  # the other program's, emptied
-rm -r "$instdir"
-cp "$work/state.before.reg" "$work/state.expected.reg"
-printf '%s\n' "$c/ProgramData/L-VORDANS" "$(dirname "$catalogue")" "$catalogue" |
-  sort - "$work/state.before.files" >"$work/state.expected.files"
-check "nothing left but the catalogue" state_is "$work/state.expected"
-cat "$work/state.diff"
-check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
+  step "the entry's silent uninstall while the picker runs, another L-VORDANS program's settings beside ours"
+  "$WINE" reg add "$vendor_key\\MORKA" /v Pfad /d 'C:\MORKA' /f /reg:64 >/dev/null 2>&1
+  uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+  check "the uninstaller exits 0" test $? = 0
+  check "the picker was closed and stored its position" picker_closed_storing_its_position
+  check "the install folder's key is removed" no_key "$vendor_key\\VUX-Wendrake"
+  check "only the uninstaller is left, which ran in place" test "$(files_in "$instdir")" = "Uninstall.exe "
+  check "the Start menu folder is removed" test ! -e "$menu"
+  check "the other program's settings are kept" test "$(reg_value "$vendor_key\\MORKA" Pfad)" = 'C:\MORKA'
+  "$WINE" reg delete "$vendor_key" /f /reg:64 >/dev/null 2>&1  # the other program's, emptied
+  rm -r "$instdir"
+  cp "$work/state.before.reg" "$work/state.expected.reg"
+  printf '%s\n' "$c/ProgramData/L-VORDANS" "$(dirname "$catalogue")" "$catalogue" |
+    sort - "$work/state.before.files" >"$work/state.expected.files"
+  check "nothing left but the catalogue" state_is "$work/state.expected"
+  cat "$work/state.diff"
+  check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
+}
 
-step "an upgrade goes into the folder of the administrator's choice"
-chmod 755 "$(dirname "$catalogue")"  # rights of the administrator's choice
-"$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
-check "installed into the chosen folder" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe "
-check "the chosen folder shuts out everyone, unlike C:\\" shut_to_everyone "$own_instdir"
-check "the catalogue folder keeps its rights" test "$(stat -c %a "$(dirname "$catalogue")")" = 755
-printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
-"$WINE" "$installer" /S >/dev/null 2>&1
-check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
-check "the upgrade made no second installation in Program Files" test ! -e "$instdir"
-check "Start menu: the picker in that folder" points_to "$menu/VUX-Wendrake.lnk" "$win_own_instdir\\Wendrake.exe"
-machine_state "$work/state.own"
-"$WINE" "$installer" /S "/D=C:\\Anderswo" >/dev/null 2>&1
-check "an upgrade into another folder is refused: exit 2" test $? = 2
-check "the refused upgrade changed nothing" state_is "$work/state.own"
+# From a machine with an administrator's catalogue folder and nothing else.
+folder() {
+  remove_installation
+  mkdir -p "$(dirname "$catalogue")" && cp "$sample" "$catalogue"
+  step "an upgrade goes into the folder of the administrator's choice"
+  chmod 755 "$(dirname "$catalogue")"  # rights of the administrator's choice
+  "$WINE" "$previous" /S "/D=$win_own_instdir" >/dev/null 2>&1
+  check "installed into the chosen folder" test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe "
+  check "the chosen folder shuts out everyone, unlike C:\\" shut_to_everyone "$own_instdir"
+  check "the catalogue folder keeps its rights" test "$(stat -c %a "$(dirname "$catalogue")")" = 755
+  printf 'the exe of the previous release' >"$own_instdir/Wendrake.exe"
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the upgrade replaced the exe in the chosen folder" cmp -s "$own_instdir/Wendrake.exe" "$exe"
+  check "the upgrade made no second installation in Program Files" test ! -e "$instdir"
+  check "Start menu: the picker in that folder" points_to "$menu/VUX-Wendrake.lnk" "$win_own_instdir\\Wendrake.exe"
+  machine_state "$work/state.own"
+  "$WINE" "$installer" /S "/D=C:\\Anderswo" >/dev/null 2>&1
+  check "an upgrade into another folder is refused: exit 2" test $? = 2
+  check "the refused upgrade changed nothing" state_is "$work/state.own"
 
-step "an uninstall while a picker out of reach runs, and an install once its user logged off"
-check "a picker runs out of the uninstaller's reach" \
-  start_picker_out_of_reach "$win_own_instdir\\Wendrake.exe"
-hold_file "$win_own_instdir\\Wendrake.exe"
-uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
-check "while another program holds it too, the uninstaller exits 2" test $? = 2
-kill "$holder"; wait "$holder"
-check "and changes nothing" state_is "$work/state.own"
-"$WINE" "$installer" /S >/dev/null 2>&1  # moves the running exe aside
-# Interactive and in place: the German pages, then a word on the restart due.
-uninstall_in_place "$(reg_value "$uninstall_key" UninstallString) _?=$win_own_instdir" & uninstaller=$!
-check "the uninstaller says that the restart removes what is left" press Deinstallation \
-  "VUX-Wendrake wird von Ihrem Computer entfernt." "&Deinstallieren" "&Beenden" "Windows entfernt sie beim" OK
-wait "$uninstaller"
-check "the uninstaller exits 3010, restart required" test $? = $restart_required
-check "the exe is gone at once, the moved one waits" \
-  test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
-check "the Start menu folder is removed" test ! -e "$menu"
-check "HKLM\Software\L-VORDANS is removed once nothing is left in it" no_key "$vendor_key"
-pickers | xargs -r kill  # its user logs off
-"$WINE" "$installer" /S "/D=$win_own_instdir" >/dev/null 2>&1
-check "an install after that exits 0" test $? = 0
-reboot_wine
-check "after the restart the exe installed last is in place" cmp -s "$own_instdir/Wendrake.exe" "$exe"
-check "after the restart nothing else is left, nothing waits" \
-  test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
-check_entry "$win_own_instdir" "$own_instdir" "$version"
+  step "an uninstall while a picker out of reach runs, and an install once its user logged off"
+  check "a picker runs out of the uninstaller's reach" \
+    start_picker_out_of_reach "$win_own_instdir\\Wendrake.exe"
+  hold_file "$win_own_instdir\\Wendrake.exe"
+  uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+  check "while another program holds it too, the uninstaller exits 2" test $? = 2
+  kill "$holder"; wait "$holder"
+  check "and changes nothing" state_is "$work/state.own"
+  "$WINE" "$installer" /S >/dev/null 2>&1  # moves the running exe aside
+  # Interactive and in place: the German pages, then a word on the restart due.
+  uninstall_in_place "$(reg_value "$uninstall_key" UninstallString) _?=$win_own_instdir" & uninstaller=$!
+  check "the uninstaller says that the restart removes what is left" press Deinstallation \
+    "VUX-Wendrake wird von Ihrem Computer entfernt." "&Deinstallieren" "&Beenden" "Windows entfernt sie beim" OK
+  wait "$uninstaller"
+  check "the uninstaller exits 3010, restart required" test $? = $restart_required
+  check "the exe is gone at once, the moved one waits" \
+    test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe.1.alt "
+  check "the Start menu folder is removed" test ! -e "$menu"
+  check "HKLM\Software\L-VORDANS is removed once nothing is left in it" no_key "$vendor_key"
+  pickers | xargs -r kill  # its user logs off
+  "$WINE" "$installer" /S "/D=$win_own_instdir" >/dev/null 2>&1
+  check "an install after that exits 0" test $? = 0
+  reboot_wine
+  check "after the restart the exe installed last is in place" cmp -s "$own_instdir/Wendrake.exe" "$exe"
+  check "after the restart nothing else is left, nothing waits" \
+    test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
+  check_entry "$win_own_instdir" "$own_instdir" "$version"
+}
 
-step "done"
+"$part"
+
 ((failures)) && { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"
