@@ -80,6 +80,11 @@ create_prefix() {
   [[ -f "$WINEPREFIX/system.reg" ]] && return
   echo "creating Wine prefix in $WINEPREFIX"
   wine_step "wineboot -i (a new prefix)" "$WINE" wineboot -i
+  # Without a window manager Wine waits 2 s on every hide; crash dialogs
+  # would wait for a debugger until the test times out.
+  wine_reg 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+  wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
+  wine_reg 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 96
   # That ran on a server that quits when idle. A persistent one started
   # before it never ran COM's service (net start RpcSs timed out for
   # minutes), so the first session ends here.
@@ -101,11 +106,6 @@ start_wine() {
     sleep 2
     waited=$((waited + 2))
   done
-  # Without a window manager Wine waits 2 s on every hide; crash dialogs
-  # would wait for a debugger until the test times out.
-  wine_reg 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
-  wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
-  wine_reg 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 96
 }
 wine_reg() { wine_step "reg add $1 /v $2" "$WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f; }
 
