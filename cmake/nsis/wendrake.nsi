@@ -363,10 +363,14 @@ Section "Uninstall"
     RMDir "$INSTDIR"
   ${EndIf}
 
+  ; A leading ">": no shortcuts were made.
   !insertmacro MUI_STARTMENU_GETFOLDER Program $0
-  Delete "$SMPROGRAMS\$0\${PRODUCT}.lnk"
-  Delete "$SMPROGRAMS\$0\${PRODUCT} deinstallieren.lnk"
-  RMDir "$SMPROGRAMS\$0"
+  StrCpy $1 $0 1
+  ${If} $1 != ">"
+    Delete "$SMPROGRAMS\$0\${PRODUCT}.lnk"
+    Delete "$SMPROGRAMS\$0\${PRODUCT} deinstallieren.lnk"
+    RMDir "$SMPROGRAMS\$0"
+  ${EndIf}
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   DeleteRegKey HKLM "${PRODUCT_KEY}"
