@@ -38,8 +38,10 @@ set(CPACK_PACKAGE_VENDOR L-VORDANS)
 set(CPACK_PACKAGE_FILE_NAME Wendrake-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 # The shipped exe is the tested one, byte for byte: the link strips it
-# already, and strip would give it a new time stamp.
+# already, and strip would give it a new time stamp. CPack takes it as
+# built: it does not go through the whole build again first.
 set(CPACK_STRIP_FILES OFF)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # The installer is our own script; CPack's NSIS generator only fills in the
 # version, the output file and the staged exe (cmake/nsis/NSIS.template.in).
