@@ -7,11 +7,11 @@
 #             picker on the sample catalogue, an upgrade over the
 #             administrator's own catalogue while that picker runs, upgrades,
 #             an uninstall and an install while a picker out of reach runs
-#             (through the German pages too), the pages up to Installieren,
-#             the uninstaller's German pages, the uninstall
+#             (through the German pages too), the uninstaller's German
+#             pages, the uninstall
 #   folder    an upgrade in a folder of the administrator's choice (elsewhere
-#             refused), an uninstall there while a picker out of reach runs,
-#             and an install after it
+#             refused), the pages up to Installieren, an uninstall there while
+#             a picker out of reach runs, and an install after it
 # Every step is judged by its exit code and by what it leaves, after a
 # restart where one is due: an installer that cannot start at all fails here.
 #   installer_test.sh PART BUILD_DIR EXE PROBE SAMPLE VERSION
@@ -247,20 +247,6 @@ upgrade() {
   check "the exe is the new one" cmp -s "$instdir/Wendrake.exe" "$exe"
   check_entry "$win_instdir" "$instdir" "$version"
 
-  step "pickers close only once Installieren is pressed, Abbrechen while the exe stays held changes nothing"
-  start_picker "$win_instdir\\Wendrake.exe"
-  hold_file "$win_instdir\\Wendrake.exe"
-  machine_state "$work/state.installed"
-  timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
-  press Installation "&Weiter >" "&Weiter >"  # to the page with Installieren
-  check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
-  press Installation "&Installieren" "Cancel"  # in the question that follows (Wine's own texts)
-  wait $!
-  check "Abbrechen in the question that follows: exit 1" test $? = 1
-  check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
-  check "nothing changed" state_is "$work/state.installed"
-  kill "$holder"; wait "$holder"
-
   step "the uninstaller speaks German, and leaves the picker be until Deinstallieren"
   start_picker "$win_instdir\\Wendrake.exe"
   "$WINE" "$win_instdir\\Uninstall.exe" >/dev/null 2>&1
@@ -308,6 +294,19 @@ folder() {
   "$WINE" "$installer" /S "/D=C:\\Anderswo" >/dev/null 2>&1
   check "an upgrade into another folder is refused: exit 2" test $? = 2
   check "the refused upgrade changed nothing" state_is "$work/state.own"
+
+  step "pickers close only once Installieren is pressed, Abbrechen while the exe stays held changes nothing"
+  start_picker "$win_own_instdir\\Wendrake.exe"
+  hold_file "$win_own_instdir\\Wendrake.exe"
+  timeout 120 "$WINE" "$installer" >/dev/null 2>&1 &
+  press Installation "&Weiter >" "&Weiter >"  # to the page with Installieren
+  check "the picker runs up to the page with Installieren" kill -0 "$picker_pid"
+  press Installation "&Installieren" "Cancel"  # in the question that follows (Wine's own texts)
+  wait $!
+  check "Abbrechen in the question that follows: exit 1" test $? = 1
+  check "the picker in reach was closed and stored its position" picker_closed_storing_its_position
+  check "nothing changed" state_is "$work/state.own"
+  kill "$holder"; wait "$holder"
 
   step "an uninstall while a picker out of reach runs, and an install once its user logged off"
   check "a picker runs out of the uninstaller's reach" \
