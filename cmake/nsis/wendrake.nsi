@@ -33,6 +33,10 @@ Target amd64-unicode
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
+; A release with a certificate signs the setup program and the uninstaller
+; it carries; without one the script does nothing.
+!finalize 'sh "${SIGN}" "%1"' = 0
+!uninstfinalize 'sh "${SIGN}" "%1"' = 0
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
@@ -79,6 +83,14 @@ Function .onInit
   Pop $0
   ${If} $0 != "admin"
     MessageBox MB_OK|MB_ICONSTOP "Die Installation von ${PRODUCT} benötigt Administratorrechte." /SD IDOK
+    Abort
+  ${EndIf}
+  ; Installed over the Windows Installer package's installation, the machine
+  ; would have two entries and two uninstalls of one program.
+  System::Call 'msi::MsiEnumRelatedProductsW(w "${UPGRADE_CODE}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 = 0
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} ist bereits mit dem Windows-Installer-Paket installiert. \
+        Deinstallieren Sie es zuerst." /SD IDOK
     Abort
   ${EndIf}
   ; The Start-menu choice of the installation this one upgrades, "no

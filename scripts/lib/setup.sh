@@ -13,7 +13,7 @@ PKG_NATIVE=(g++ libgtest-dev)
 PKG_CROSS=(g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 PKG_WINE=(wine64 xvfb x11-utils)
 PKG_FUZZ=(clang libclang-rt-14-dev)
-PKG_RELEASE=(nsis)
+PKG_RELEASE=(nsis wixl msitools osslsigncode)
 
 install_packages() {
   local missing=() p

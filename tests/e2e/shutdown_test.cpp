@@ -48,6 +48,22 @@ TEST_F(Shutdown, AltF4StoresANegativeFractionalPosition) {
   ExpectStoredPosition(L"-382.5", L"757.5");
 }
 
+// Windows Installer's Restart Manager closes a program that holds a file it
+// replaces by ending the session for it alone (ENDSESSION_CLOSEAPP): the
+// picker agrees, and ends storing its position. An end called off leaves it.
+TEST_F(Shutdown, TheSessionsEndForThePickerAloneClosesItStoringItsPosition) {
+  SetStoredPosition(L"3000", L"1500");
+  const HWND window = StartPickerWindow();
+  ASSERT_NE(window, nullptr);
+  SetStoredPosition(std::nullopt, std::nullopt);
+  EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+  ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+  EXPECT_TRUE(::IsWindow(window));
+  ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+  ASSERT_EQ(picker_->WaitForExit(), 0u);
+  ExpectStoredPosition(L"3000", L"1500");
+}
+
 TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {
   const HWND window = StartPickerWindow();
   ASSERT_NE(window, nullptr);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The installer as an administrator uses it, in three parts that run apart,
-# the two under Wine in a Wine session each (scripts/test's lanes):
-#   packages  what CPack makes: the setup programs of this release and of the
-#             previous one (the same program, an older version), the zip
+# The installers as an administrator uses them, in four parts that run
+# apart, the three under Wine in a Wine session each (scripts/test's lanes):
+#   packages  what CPack makes, read on Linux: the setup programs and Windows
+#             Installer packages of this release and of the previous one (the
+#             same program, an older version), the zip; the release signed
+#             with a certificate, and refused with one that cannot sign
 #   upgrade   silently a first install (the previous release), the installed
 #             picker on the sample catalogue, an upgrade over the
 #             administrator's own catalogue while that picker runs, upgrades,
@@ -12,6 +14,11 @@
 #   folder    an upgrade in a folder of the administrator's choice (elsewhere
 #             refused), the pages up to Installieren, an uninstall there while
 #             a picker out of reach runs, and an install after it
+#   msi       the Windows Installer package silently: an install, an upgrade
+#             over the administrator's catalogue while a picker out of reach
+#             runs, an older package refused, the uninstall; the setup program
+#             and the package each refused over the other, and leaving the
+#             same; the signed setup program's installation
 # Every step is judged by its exit code and by what it leaves, after a
 # restart where one is due: an installer that cannot start at all fails here.
 #   installer_test.sh PART BUILD_DIR EXE PROBE SAMPLE VERSION
@@ -27,6 +34,8 @@ packages="$build/tests/release/packages" work="$build/tests/release/$part"
 installer="$packages/current/Wendrake-$version-win64.exe"
 previous="$packages/previous/Wendrake-0.9.0-win64.exe"
 zip="$packages/current/Wendrake-$version-win64.zip"
+msi="$packages/current/Wendrake-$version-x64.msi"
+previous_msi="$packages/previous/Wendrake-0.9.0-x64.msi"
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 c="$WINEPREFIX/drive_c"
 instdir="$c/Program Files/VUX-Wendrake" win_instdir='C:\Program Files\VUX-Wendrake'
@@ -120,6 +129,38 @@ uninstall_in_place() {  # uninstall_in_place COMMAND_LINE; returns its exit code
   timeout 60 "$WINE" cmd /c "$(winpath "$work/uninstall.bat")" >/dev/null 2>&1
 }
 
+# The Windows Installer package's pieces: Wine's msi puts the Start menu of an
+# installation for all users into the user's own (a FIXME of Wine's).
+user_menu="$(printf '%s' "$c"/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu"/Programs)/VUX-Wendrake"
+msiexec() { "$WINE" msiexec "$1" "$(winpath "$2")" /qn >/dev/null 2>&1; }  # msiexec /i|/x PACKAGE
+entries() {  # the versions of the Programs-and-Features entries of VUX-Wendrake
+  "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:64 2>/dev/null | tr -d '\r' |
+    awk '/^HKEY/ {name = ""} $1 == "DisplayName" {name = $3} $1 == "DisplayVersion" {version = $3}
+         /^$/ && name == "VUX-Wendrake" {print version; name = ""}'
+}
+# What an installation leaves where users and administrators look, as the
+# setup program and the package must both leave it: the programs, the
+# catalogue, the Start menu, the entry's values (a package's entry names
+# its folder with a "\" at the end).
+installation() {  # installation START_MENU_FOLDER
+  local entry value
+  echo "$(files_in "$instdir" | sed 's/Uninstall.exe //'), $(files_in "$1")"
+  sha256sum "$instdir/Wendrake.exe" "$catalogue" | sed "s|$c||"
+  points_to "$1/VUX-Wendrake.lnk" "$win_instdir\\Wendrake.exe" && echo "the picker's shortcut"
+  entry=$("$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:64 | tr -d '\r' |
+    awk '/^HKEY/ {key = $0} $3 == "VUX-Wendrake" {print key}' | xargs -d '\n' -I{} "$WINE" reg query {} /reg:64 | tr -d '\r')
+  for value in DisplayName DisplayVersion Publisher InstallLocation NoModify NoRepair; do
+    echo "$value=$(value_in "$entry" $value | sed 's/\\$//')"
+  done
+}
+# The previous release's exe: the built one with an older file version, which
+# Windows Installer replaces.
+make_older() {
+  local at
+  at=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | head -n 1 | cut -d: -f1)
+  printf '\0\0\0\0' | dd of="$1" bs=1 seek=$((at + 8)) conv=notrunc status=none
+}
+
 # Every value of the Programs-and-Features entry for an installation.
 check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
   local value entry before=$failures kb bytes
@@ -136,6 +177,28 @@ check_entry() {  # check_entry WINDOWS_DIR LINUX_DIR VERSION
   ((failures == before)) || printf 'the entry as reg lists it:\n%s\n' "$entry"
 }
 
+# A certificate authority of the test's own, a code-signing certificate it
+# issued and one for another use, both as PKCS#12 files with that password.
+certificates() {  # certificates DIR PASSWORD
+  cd "$1" && export WENDRAKE_SIGN_PASSWORD=$2 &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj /CN=Test-CA \
+      -addext basicConstraints=critical,CA:TRUE -addext keyUsage=keyCertSign || return
+  local use
+  for use in codeSigning serverAuth; do
+    openssl req -newkey rsa:2048 -nodes -keyout $use.key -out $use.csr -subj "/CN=L-VORDANS $use" &&
+      openssl x509 -req -in $use.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -out $use.pem \
+        -extfile <(printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' $use) &&
+      openssl pkcs12 -export -in $use.pem -inkey $use.key -out $use.pfx -passout env:WENDRAKE_SIGN_PASSWORD ||
+      return
+  done
+}
+sign() {  # sign PFX PASSWORD DIR: cpack with that certificate into DIR, its output in sign.log
+  WENDRAKE_SIGN_PFX=$1 WENDRAKE_SIGN_PASSWORD=$2 \
+    cpack --config "$build/CPackConfig.cmake" -B "$3" </dev/null >"$work/sign.log" 2>&1
+}
+verified() { osslsigncode verify -CAfile "$1/ca.pem" -in "$2" >/dev/null 2>&1; }  # verified CA_DIR FILE
+property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v n="$2" '$1 == n {print $2}'; }
+
 # Nothing of this test, or of an earlier failed run, stays for the other tests.
 picker_pid=""
 remove_installation() {
@@ -147,13 +210,14 @@ remove_installation() {
 }
 [[ $part == packages ]] || trap remove_installation EXIT
 
-# The packages, as CPack makes them: their checksums and the zip; under Wine
-# nothing.
+# The packages, as CPack makes them, read on Linux: their checksums, the zip,
+# the Windows Installer package's properties; signed with a certificate of a
+# certificate authority made now, and refused with one that cannot sign.
 packages() {
   step "packages"
   # The previous release: the same program under an older version number.
   if ! cpack --config "$build/CPackConfig.cmake" -B "$packages/current" >"$work/cpack.log" 2>&1 ||
-    ! cpack --config "$build/CPackConfig.cmake" -B "$packages/previous" -G NSIS \
+    ! cpack --config "$build/CPackConfig.cmake" -B "$packages/previous" -G "NSIS;External" \
       -D CPACK_PACKAGE_VERSION=0.9.0 -D CPACK_PACKAGE_FILE_NAME=Wendrake-0.9.0-win64 \
       >>"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log"
@@ -165,6 +229,43 @@ packages() {
   check "the zip holds the exe alone" test "$(files_in "$work/unzip")" = \
     "Wendrake-$version-win64 Wendrake-$version-win64/Wendrake.exe "
   check "the zip's exe is the built one" cmp -s "$work/unzip/Wendrake-$version-win64/Wendrake.exe" "$exe"
+  msiextract -C "$work/msi" "$msi" >/dev/null
+  check "the package's exe is the built one" cmp -s "$work/msi/VUX-Wendrake/Wendrake.exe" "$exe"
+  check "the package is for x64, in German" grep -q "^Template: x64;1031" <(msiinfo suminfo "$msi")
+  for value in ALLUSERS=1 ProductName=VUX-Wendrake Manufacturer=L-VORDANS ProductVersion="$version"; do
+    check "the package's $value" test "$(property "$msi" "${value%%=*}")" = "${value#*=}"
+  done
+  check "the previous package: the same upgrade code, another product code" \
+    test "$(property "$msi" UpgradeCode)" = "$(property "$previous_msi" UpgradeCode)" \
+    -a "$(property "$msi" ProductCode)" != "$(property "$previous_msi" ProductCode)"
+
+  step "signed packages"
+  local ca="$packages/ca" password='Kenn "Wort" $1' seen="$work/command lines" release file built
+  built=$(sha256sum <"$exe")
+  mkdir -p "$ca" && (certificates "$ca" "$password") >"$work/openssl.log" 2>&1 || cat "$work/openssl.log"
+  sign "$ca/codeSigning.pfx" "$password" "$packages/signed" & signing=$!
+  while kill -0 $signing 2>/dev/null; do grep -lsaFf <(printf '%s\n' "$password") /proc/[0-9]*/cmdline; done >"$seen"
+  wait $signing
+  check "cpack signs with the certificate" test $? = 0 || cat "$work/sign.log"
+  check "the password is on no command line" test ! -s "$seen"
+  check "the password is in no file of the build" \
+    test -z "$(grep -rlaFf <(printf '%s\n' "$password") "$build")"
+  release="$packages/signed/Wendrake-$version"
+  (cd "$packages/signed" && cmake -E tar xf "$release-win64.zip" && msiextract -C msi "$release-x64.msi" >/dev/null)
+  for file in "$release-win64.exe" "$release-x64.msi" "$release-win64/Wendrake.exe" msi/VUX-Wendrake/Wendrake.exe; do
+    check "signed: ${file#"$packages/signed/"}" verified "$ca" "${file/#msi/$packages/signed/msi}"
+  done
+  check "the build's own exe stays as it was built" test "$(sha256sum <"$exe")" = "$built"
+  while IFS=: read -r cause pfx pass; do
+    mkdir -p "$work/refused" && printf 'an earlier run' >"$work/refused/Wendrake-$version-x64.msi"
+    sign "$ca/$pfx" "$pass" "$work/refused"
+    check "a certificate with $cause: cpack fails saying so" test $? != 0 -a -n "$(grep "$cause" "$work/sign.log")"
+    check "and leaves no package of the release" test -z "$(find "$work/refused" -maxdepth 1 -name 'Wendrake-*')"
+  done <<EOF
+no readable file:none.pfx:$password
+a wrong password:codeSigning.pfx:Kennwort
+not for code signing:serverAuth.pfx:$password
+EOF
 }
 
 upgrade() {
@@ -335,6 +436,73 @@ folder() {
   check "after the restart nothing else is left, nothing waits" \
     test "$(files_in "$own_instdir")" = "Uninstall.exe Wendrake.exe " -a "$(pending)" = ""
   check_entry "$win_own_instdir" "$own_instdir" "$version"
+}
+
+# The Windows Installer package as a deployment tool runs it, silently, and
+# beside the setup program: one installation either way.
+msi() {
+  step "a machine without the picker"
+  remove_installation
+  machine_state "$work/state.before"
+
+  step "the package's first installation: the previous release"
+  msiexec /i "$previous_msi"
+  check "msiexec exits 0" test $? = 0
+  check "one entry, at its version" test "$(entries)" = 0.9.0
+  check "the program folder holds the exe alone" test "$(files_in "$instdir")" = "Wendrake.exe "
+  check "the sample catalogue is installed" cmp -s "$catalogue" "$sample"
+
+  step "an upgrade over the administrator's catalogue while a picker out of reach runs"
+  printf '* Unsere Plotter\r\nHalle          halle.zpk           farbe.zst' >"$catalogue"
+  cp "$catalogue" "$work/catalogue.edited"
+  make_older "$instdir/Wendrake.exe"
+  cp "$instdir/Wendrake.exe" "$work/previous.exe"
+  check "a picker runs out of reach" start_picker_out_of_reach "$win_instdir\\Wendrake.exe"
+  msiexec /i "$msi"
+  check "msiexec exits 3010, restart required" test $? = $restart_required
+  check "one entry, at the new version" test "$(entries)" = "$version"
+  check "the running exe stays until the restart" cmp -s "$instdir/Wendrake.exe" "$work/previous.exe"
+  reboot_wine
+  check "after the restart the new exe is in place, nothing waits" \
+    test "$(files_in "$instdir")" = "Wendrake.exe " -a "$(pending)" = ""
+  check "the exe is the new one" cmp -s "$instdir/Wendrake.exe" "$exe"
+  check "the catalogue is kept byte for byte" cmp -s "$catalogue" "$work/catalogue.edited"
+  installation "$user_menu" >"$work/package.left"
+
+  step "an older package and the setup program are refused over it"
+  machine_state "$work/state.package"
+  msiexec /i "$previous_msi"
+  check "the older package: msiexec exits 1603" test $? = $((1603 % 256))
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the setup program exits 2" test $? = 2
+  check "neither changed anything" state_is "$work/state.package"
+
+  step "the package's uninstall"
+  msiexec /x "$msi"
+  check "msiexec exits 0" test $? = 0
+  printf '%s\n' "$c/ProgramData/L-VORDANS" "$(dirname "$catalogue")" "$catalogue" |
+    sort - "$work/state.before.files" >"$work/state.expected.files"
+  cp "$work/state.before.reg" "$work/state.expected.reg"
+  check "nothing left but the catalogue" state_is "$work/state.expected"
+  cat "$work/state.diff"
+  check "the catalogue is left in place, unchanged" cmp -s "$catalogue" "$work/catalogue.edited"
+
+  step "the setup program leaves what the package left, and the package is refused over it"
+  "$WINE" "$installer" /S >/dev/null 2>&1
+  check "the setup program exits 0" test $? = 0
+  installation "$menu" >"$work/setup.left"
+  check "the same programs, catalogue, shortcuts and entry" diff "$work/package.left" "$work/setup.left"
+  machine_state "$work/state.setup"
+  msiexec /i "$msi"
+  check "the package: msiexec exits 1603" test $? = $((1603 % 256))
+  check "and changes nothing" state_is "$work/state.setup"
+
+  step "the signed setup program installs a signed program and uninstaller"
+  uninstall_in_place "$(reg_value "$uninstall_key" QuietUninstallString)"
+  "$WINE" "$packages/signed/Wendrake-$version-win64.exe" /S >/dev/null 2>&1
+  for file in Wendrake.exe Uninstall.exe; do
+    check "signed: $file" verified "$packages/ca" "$instdir/$file"
+  done
 }
 
 "$part"
