@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""Regenerate the window's artwork in window/art/.
+"""Regenerate the window's artwork in window/art/ (python3 tools/make_art.py).
 
-Everything is drawn from code so the binaries can be rebuilt and reviewed
-without an image editor; only the standard library is used so the build
-machine needs nothing extra.  Run from the repository root:
-
-    python3 tools/make_art.py
+Drawn from code, so that the binaries can be rebuilt and reviewed without an
+image editor; the standard library alone, so the build machine needs nothing.
 """
 import os
 import struct

@@ -153,6 +153,19 @@ stop_lanes() {
   done
 }
 
+# The picker and the demo host built, and a session of their own with the
+# sample catalogue in place, for scripts/run and bench/run:
+#   sample_session own|"" TARGET... (start_display's choice, more targets)
+sample_session() {
+  install_packages "${PKG_BUILD[@]}" "${PKG_CROSS[@]}" "${PKG_WINE[@]}"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --target Wendrake zeplo_demo_host "${@:2}" >/dev/null
+  start_display "$1"
+  trap stop_all EXIT
+  start_wine
+  mkdir -p "$WINEPREFIX/drive_c/ProgramData/L-VORDANS/ZEPLO-Plotter"
+  cp "$ROOT/samples/ZEPLO_Plotter.txt" "$WINEPREFIX/drive_c/ProgramData/L-VORDANS/ZEPLO-Plotter/"
+}
 stop_all() {
   end_wine
   if [[ -n "$STARTED_XVFB" ]]; then kill "$STARTED_XVFB" 2>/dev/null || true; fi

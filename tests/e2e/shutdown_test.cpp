@@ -34,34 +34,30 @@ TEST_F(Shutdown, LeftDragOnTheStripMovesTheWindowAndTheCloseSpotStoresWhereTo) {
 
 // Alt+F4 stores the position too: a negative one (a monitor left of the
 // main one) with a fraction (7.5 twips a pixel at 192 dpi) reads back exactly.
+// So does the end of the session for the picker alone (ENDSESSION_CLOSEAPP),
+// with which Windows Installer's Restart Manager closes a program that holds
+// a file it replaces; an end called off leaves it running.
 // (The installer's close request from outside is the installer test's.)
-TEST_F(Shutdown, AltF4StoresANegativeFractionalPosition) {
+TEST_F(Shutdown, AltF4AndTheSessionsEndStoreANegativeFractionalPosition) {
   SetLogPixels(192);
-  SetStoredPosition(L"-382.5", L"757.5");
-  const HWND window = StartPickerWindow();
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(TopLeft(window), Corner(-51, 101));
-  SetStoredPosition(std::nullopt, std::nullopt);
-  ::SetForegroundWindow(window);
-  PressKey(VK_F4, VK_MENU);
-  ASSERT_EQ(picker_->WaitForExit(), 0u);
-  ExpectStoredPosition(L"-382.5", L"757.5");
-}
-
-// Windows Installer's Restart Manager closes a program that holds a file it
-// replaces by ending the session for it alone (ENDSESSION_CLOSEAPP): the
-// picker agrees, and ends storing its position. An end called off leaves it.
-TEST_F(Shutdown, TheSessionsEndForThePickerAloneClosesItStoringItsPosition) {
-  SetStoredPosition(L"3000", L"1500");
-  const HWND window = StartPickerWindow();
-  ASSERT_NE(window, nullptr);
-  SetStoredPosition(std::nullopt, std::nullopt);
-  EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
-  ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
-  EXPECT_TRUE(::IsWindow(window));
-  ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-  ASSERT_EQ(picker_->WaitForExit(), 0u);
-  ExpectStoredPosition(L"3000", L"1500");
+  for (const bool sessionEnds : {false, true}) {
+    SetStoredPosition(L"-382.5", L"757.5");
+    const HWND window = StartPickerWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(TopLeft(window), Corner(-51, 101));
+    SetStoredPosition(std::nullopt, std::nullopt);
+    if (sessionEnds) {
+      EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+      ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+      EXPECT_TRUE(::IsWindow(window));
+      ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    } else {
+      ::SetForegroundWindow(window);
+      PressKey(VK_F4, VK_MENU);
+    }
+    ASSERT_EQ(picker_->WaitForExit(), 0u) << sessionEnds;
+    ExpectStoredPosition(L"-382.5", L"757.5");
+  }
 }
 
 TEST_F(Shutdown, HoveringTheCloseSpotShowsBeendenAndTheStripShowsTheHand) {

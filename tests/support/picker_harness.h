@@ -35,7 +35,6 @@ bool SetRegistryText(HKEY root, const std::wstring& key, const wchar_t* name,
 // The DPI the next process sees.
 void SetLogPixels(DWORD dpi);
 
-// Polls until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 10000);
 
 class Process {
@@ -88,7 +87,6 @@ std::wstring MessageText(HWND box);
 // The texts of all controls of a dialog, one a line.
 std::wstring DialogTexts(HWND dialog);
 
-// Real input at screen positions.
 void MoveMouse(POINT screen);
 void Click(POINT screen);
 // Presses a button at `from`, moves in steps to `to`, releases there.
@@ -100,7 +98,6 @@ POINT ScreenPoint(HWND window, POINT client);
 // Clicks a dialog's button that closes it, as a user does.
 void ClickButton(HWND dialog, int id);
 
-// As drawn on screen.
 COLORREF ScreenPixel(HWND window, POINT client);
 
 }  // namespace wendrake::e2e

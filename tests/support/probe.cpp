@@ -3,8 +3,6 @@
 // on stdout):
 //   probe show           the running picker: title, place, size, rows
 //   probe click ROW      clicks the picker's row (0-based) as a user would
-//   probe dialog TITLE   the texts of the window whose title starts so, then
-//                        ends its process
 //   probe press TITLE TEXT...  clicks each control of such a window holding
 //                        TEXT in turn, once it shows (a label: waits for it)
 //   probe hold [FILE]    keeps Wine's desktop in use (and the file open, sharing
@@ -72,23 +70,10 @@ HWND Control(const std::wstring& title, const std::wstring& text) {
   return control;
 }
 
-int Dialog(const std::wstring& title) {
-  const HWND window = ::GetAncestor(Control(title, L""), GA_ROOT);
-  if (window == nullptr) return Fail(L"no window titled " + title);
-  ::Sleep(1000);  // the texts arrive once the first page is filled in
-  Print(L"title=" + WindowText(window) + L"\n" + DialogTexts(window));
-  DWORD id = 0;
-  ::GetWindowThreadProcessId(window, &id);
-  // Not closed: the installer would ask whether to cancel.
-  return ::TerminateProcess(::OpenProcess(PROCESS_TERMINATE, FALSE, id), 1) ? 0
-                                                                            : Fail(L"not ended");
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
-  if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
   for (int i = 3; command == L"press" && i < argc; ++i) {
     const HWND control = Control(argv[2], argv[i]);
     if (control == nullptr) return Fail(L"nothing shows " + std::wstring(argv[i]));
@@ -112,5 +97,5 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
   }
-  return Fail(L"usage: probe show | click ROW | dialog TITLE | press TITLE TEXT... | hold [FILE]");
+  return Fail(L"usage: probe show | click ROW | press TITLE TEXT... | hold [FILE]");
 }
