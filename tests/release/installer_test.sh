@@ -181,11 +181,10 @@ remove_installation() {
 # On Linux: the exe as the loader and Explorer see it (hardening flags,
 # relocations, imports from Windows' own DLLs only, the embedded manifest, the
 # version resource); the packages as CPack makes them, their checksums, the
-# zip, the Windows Installer package's properties; signed with a certificate
-# of a certificate authority made now, refused with one that cannot sign.
+# zip, the Windows Installer package's properties.
 packages() {
   step "the exe as built"
-  local numbers=$version flags reloc_size dlls res line ca password seen release file
+  local numbers=$version flags reloc_size dlls res line
   while [[ $numbers != *.*.*.* ]]; do numbers+=.0; done
   x86_64-w64-mingw32-objdump -p "$exe" >"$work/headers" || fail "objdump -p"
 
@@ -241,44 +240,6 @@ packages() {
   check "the package's exe is the built one" cmp -s "$work/msi/VUX-Wendrake/Wendrake.exe" "$exe"
   check "the package: x64, German, per machine" test "$(msiinfo suminfo "$msi" | grep ^Template:)" = \
     "Template: x64;1031" -a "$(msiinfo export "$msi" Property | grep -c $'^ALLUSERS\t1')" = 1
-
-  step "signed packages"
-  ca="$packages/ca" password='Kenn "Wort" $1' seen="$work/command lines"
-  # A certificate authority of the test's own, a code-signing certificate it
-  # issued and one for another use, both as PKCS#12 files with that password.
-  mkdir -p "$ca" && (
-    set -e && cd "$ca" && export WENDRAKE_SIGN_PASSWORD=$password
-    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj /CN=Test-CA \
-      -addext basicConstraints=critical,CA:TRUE -addext keyUsage=keyCertSign
-    for use in codeSigning serverAuth; do
-      openssl req -newkey rsa:2048 -nodes -keyout $use.key -out $use.csr -subj "/CN=L-VORDANS $use"
-      openssl x509 -req -in $use.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -out $use.pem \
-        -extfile <(printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' $use)
-      openssl pkcs12 -export -in $use.pem -inkey $use.key -out $use.pfx -passout env:WENDRAKE_SIGN_PASSWORD
-    done
-  ) >"$work/openssl.log" 2>&1 || cat "$work/openssl.log"
-  sign "$ca/codeSigning.pfx" "$password" "$packages/signed" & signing=$!
-  while kill -0 $signing 2>/dev/null; do grep -lsaFf <(printf '%s\n' "$password") /proc/[0-9]*/cmdline; done >"$seen"
-  wait $signing
-  check "cpack signs with the certificate" test $? = 0 || cat "$work/sign.log"
-  check "the password is on no command line" test ! -s "$seen"
-  check "the password is in no file of the build" test -z "$(grep -rlaFf <(printf '%s\n' "$password") "$build")"
-  release="$packages/signed/Wendrake-$version"
-  (cd "$packages/signed" && cmake -E tar xf "$release-win64.zip" && msiextract -C msi "$release-x64.msi" >/dev/null)
-  for file in "$release-win64.exe" "$release-x64.msi" "$release-win64/Wendrake.exe" msi/VUX-Wendrake/Wendrake.exe; do
-    check "signed: ${file#"$packages/signed/"}" verified "$ca" "${file/#msi/$packages/signed/msi}"
-  done
-  check "the build's own exe stays as it was built" cmp -s "$exe" "$work/unzip/Wendrake-$version-win64/Wendrake.exe"
-  while IFS=: read -r cause pfx pass; do
-    mkdir -p "$work/refused" && printf 'an earlier run' >"$work/refused/Wendrake-$version-x64.msi"
-    sign "$ca/$pfx" "$pass" "$work/refused"
-    check "a certificate with $cause: cpack fails saying so" test $? != 0 -a -n "$(grep "$cause" "$work/sign.log")"
-    check "and leaves no package of the release" test -z "$(find "$work/refused" -maxdepth 1 -name 'Wendrake-*')"
-  done <<EOF
-no readable file:none.pfx:$password
-a wrong password:codeSigning.pfx:Kennwort
-not for code signing:serverAuth.pfx:$password
-EOF
 }
 
 upgrade() {
@@ -421,7 +382,9 @@ folder() {
 }
 
 # The Windows Installer package as a deployment tool runs it, silently, and
-# beside the setup program: one installation either way.
+# beside the setup program: one installation either way. Then, on Linux, the
+# release signed with a certificate of a certificate authority made now, and
+# refused with one that cannot sign; the signed setup program under Wine.
 msi() {
   step "the package's first installation on a machine without the picker: the previous release"
   remove_installation
@@ -460,6 +423,44 @@ msi() {
   machine_state "$work/state.setup"
   check "the package: msiexec exits 1603" exits $install_failed msiexec /i "$msi"
   check "and changes nothing" state_is "$work/state.setup"
+
+  step "signed packages"
+  local ca="$packages/ca" password='Kenn "Wort" $1' seen="$work/command lines" release file
+  # A certificate authority of the test's own, a code-signing certificate it
+  # issued and one for another use, both as PKCS#12 files with that password.
+  mkdir -p "$ca" && (
+    set -e && cd "$ca" && export WENDRAKE_SIGN_PASSWORD=$password
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj /CN=Test-CA \
+      -addext basicConstraints=critical,CA:TRUE -addext keyUsage=keyCertSign
+    for use in codeSigning serverAuth; do
+      openssl req -newkey rsa:2048 -nodes -keyout $use.key -out $use.csr -subj "/CN=L-VORDANS $use"
+      openssl x509 -req -in $use.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -out $use.pem \
+        -extfile <(printf 'extendedKeyUsage=%s\nkeyUsage=digitalSignature\n' $use)
+      openssl pkcs12 -export -in $use.pem -inkey $use.key -out $use.pfx -passout env:WENDRAKE_SIGN_PASSWORD
+    done
+  ) >"$work/openssl.log" 2>&1 || cat "$work/openssl.log"
+  sign "$ca/codeSigning.pfx" "$password" "$packages/signed" & signing=$!
+  while kill -0 $signing 2>/dev/null; do grep -lsaFf <(printf '%s\n' "$password") /proc/[0-9]*/cmdline; done >"$seen"
+  wait $signing
+  check "cpack signs with the certificate" test $? = 0 || cat "$work/sign.log"
+  check "the password is on no command line" test ! -s "$seen"
+  check "the password is in no file of the build" test -z "$(grep -rlaFf <(printf '%s\n' "$password") "$build")"
+  release="$packages/signed/Wendrake-$version"
+  (cd "$packages/signed" && cmake -E tar xf "$release-win64.zip" && msiextract -C msi "$release-x64.msi" >/dev/null)
+  for file in "$release-win64.exe" "$release-x64.msi" "$release-win64/Wendrake.exe" msi/VUX-Wendrake/Wendrake.exe; do
+    check "signed: ${file#"$packages/signed/"}" verified "$ca" "${file/#msi/$packages/signed/msi}"
+  done
+  check "the build's own exe stays as it was built" cmp -s "$exe" "$packages/unzip/Wendrake-$version-win64/Wendrake.exe"
+  while IFS=: read -r cause pfx pass; do
+    mkdir -p "$work/refused" && printf 'an earlier run' >"$work/refused/Wendrake-$version-x64.msi"
+    sign "$ca/$pfx" "$pass" "$work/refused"
+    check "a certificate with $cause: cpack fails saying so" test $? != 0 -a -n "$(grep "$cause" "$work/sign.log")"
+    check "and leaves no package of the release" test -z "$(find "$work/refused" -maxdepth 1 -name 'Wendrake-*')"
+  done <<EOF
+no readable file:none.pfx:$password
+a wrong password:codeSigning.pfx:Kennwort
+not for code signing:serverAuth.pfx:$password
+EOF
 
   step "the signed setup program installs a signed program and uninstaller"
   "$WINE" "$packages/signed/Wendrake-$version-win64.exe" /S >/dev/null 2>&1
