@@ -16,6 +16,8 @@ fail() {
 pfx=${WENDRAKE_SIGN_PFX-}
 [ -n "$pfx" ] || fail "WENDRAKE_SIGN_PASSWORD is set, but WENDRAKE_SIGN_PFX is not"
 [ -n "${WENDRAKE_SIGN_PASSWORD+set}" ] || fail "WENDRAKE_SIGN_PFX is set, but WENDRAKE_SIGN_PASSWORD is not"
+# The setup program and its uninstaller are signed from another folder.
+case $pfx in /*) ;; *) fail "WENDRAKE_SIGN_PFX must be an absolute path, not $pfx" ;; esac
 [ -f "$pfx" ] && [ -r "$pfx" ] || fail "WENDRAKE_SIGN_PFX: there is no readable file $pfx"
 cert=$(openssl pkcs12 -in "$pfx" -passin env:WENDRAKE_SIGN_PASSWORD -nokeys -clcerts 2>&1) ||
   fail "$pfx cannot be opened with WENDRAKE_SIGN_PASSWORD (a wrong password?): $(echo "$cert" | head -n 1)"
