@@ -440,7 +440,7 @@ msi() {
     done
   ) >"$work/openssl.log" 2>&1 || cat "$work/openssl.log"
   sign "$ca/codeSigning.pfx" "$password" "$packages/signed" & signing=$!
-  while kill -0 $signing 2>/dev/null; do grep -lsaFf <(printf '%s\n' "$password") /proc/[0-9]*/cmdline; done >"$seen"
+  while kill -0 $signing 2>/dev/null; do grep -lsaFf <(printf '%s\n' "$password") /proc/[0-9]*/cmdline; sleep 0.02; done >"$seen"
   wait $signing
   check "cpack signs with the certificate" test $? = 0 || cat "$work/sign.log"
   check "the password is on no command line" test ! -s "$seen"
