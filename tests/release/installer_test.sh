@@ -183,7 +183,7 @@ remove_installation() {
 # version resource); the packages as CPack makes them, their checksums, the
 # zip, the Windows Installer package's properties.
 packages() {
-  step "the exe as built"
+  step "the exe as built, and the packages"
   local numbers=$version flags reloc_size dlls res line
   while [[ $numbers != *.*.*.* ]]; do numbers+=.0; done
   x86_64-w64-mingw32-objdump -p "$exe" >"$work/headers" || fail "objdump -p"
@@ -225,7 +225,6 @@ packages() {
     "VALUE \"ProductVersion\", \"$version\""; do
     check "resource: $line" grep -qxF "$line" <(sed 's/^ *//' "$res")
   done
-  step "packages"
   # The previous release: the same program under an older version number.
   cpack --config "$build/CPackConfig.cmake" -B "$packages/current" >"$work/cpack.log" 2>&1 &&
     cpack --config "$build/CPackConfig.cmake" -B "$packages/previous" -G "NSIS;External" >>"$work/cpack.log" 2>&1 \
@@ -260,7 +259,6 @@ upgrade() {
   # The previous release's exe: the built one with bytes of its own at the end.
   printf 'the previous release' >>"$instdir/Wendrake.exe"
   start_picker "$win_instdir\\Wendrake.exe"
-  cat "$work/picker"
   check "the picker lists the sample's plotters" diff <(printf '%s\n' "Kaskad R600" "A3 Farbe" "PDF Ausgabe" \
     "Vellum G4") <(sed -n 's/^ *>\{0,1\} *row [0-9]*: //p' "$work/picker")
 
@@ -268,8 +266,7 @@ upgrade() {
   # The administrator's own list, with bytes a rewrite would change: CR LF,
   # a character of the ANSI code page, no end after the last line.
   printf '* Unsere Plotter\r\nBüro A3        buero.zpk           grau.zst\r\nHalle          halle.zpk           farbe.zst' |
-    iconv -f UTF-8 -t WINDOWS-1252 >"$catalogue"
-  cp "$catalogue" "$work/catalogue.edited"
+    iconv -f UTF-8 -t WINDOWS-1252 | tee "$work/catalogue.edited" >"$catalogue"
   # What earlier installers left in the entry.
   "$WINE" reg add "$uninstall_key" /v AddToPathAllUsers /d 0 /f /reg:64 >/dev/null 2>&1
   check "the installer exits 0" exits 0 "$WINE" "$installer" /S
@@ -393,8 +390,7 @@ msi() {
   check "the sample catalogue is installed" cmp -s "$catalogue" "$sample"
 
   step "an upgrade over the administrator's catalogue while a picker out of reach runs"
-  printf '* Unsere Plotter\r\nHalle          halle.zpk           farbe.zst' >"$catalogue"
-  cp "$catalogue" "$work/catalogue.edited"
+  printf '* Unsere Plotter\r\nHalle          halle.zpk           farbe.zst' | tee "$work/catalogue.edited" >"$catalogue"
   # The previous release's exe: the built one with an older file version.
   printf '\0\0\0\0' | dd of="$instdir/Wendrake.exe" bs=1 conv=notrunc status=none \
     seek=$(($(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$instdir/Wendrake.exe" | head -n 1 | cut -d: -f1) + 8))
@@ -442,12 +438,11 @@ msi() {
   # The tools that see the password, each noting its command line first.
   for tool in openssl osslsigncode; do
     printf '#!/bin/sh\necho "$0 $*" >>"%s"\nexec %s "$@"\n' "$seen" "$(command -v $tool)" >"$work/$tool"
+    chmod +x "$work/$tool"
   done
-  chmod +x "$work/openssl" "$work/osslsigncode"
   PATH="$work:$PATH" sign "$ca/codeSigning.pfx" "$password" "$packages/signed"
   check "cpack signs with the certificate" test $? = 0 || cat "$work/sign.log"
-  check "the password is on no command line of theirs" test -n "$(grep -F /osslsigncode "$seen")" -a \
-    -z "$(grep -F "$password" "$seen")"
+  check "their command lines lack the password" test -n "$(grep -F /osslsigncode "$seen")" -a -z "$(grep -F "$password" "$seen")"
   check "the password is in no file of the build" test -z "$(grep -rlaFf <(printf '%s\n' "$password") "$build")"
   release="$packages/signed/Wendrake-$version"
   (cd "$packages/signed" && cmake -E tar xf "$release-win64.zip" && msiextract -C msi "$release-x64.msi" >/dev/null)
