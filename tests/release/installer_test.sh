@@ -177,7 +177,6 @@ remove_installation() {
 }
 [[ $part == packages ]] || trap remove_installation EXIT
 
-
 # On Linux: the exe as the loader and Explorer see it (hardening flags,
 # relocations, imports from Windows' own DLLs only, the embedded manifest, the
 # version resource); the packages as CPack makes them, their checksums, the
